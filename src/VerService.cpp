@@ -1,0 +1,146 @@
+/*
+ * verservice - tell which firmware package this appliance runs
+ *
+ * One option in, one token out on standard output, with no line end so
+ * that a script can take the answer as it is.  Exit status 0 when an
+ * option was recognised, 1 when none was or when the answer could not
+ * be written.  Nothing is ever printed on standard error.
+ */
+
+#include <cstdio>
+#include <cstring>
+
+constexpr int nBins = 9;
+
+/*
+ * The images of the firmware package and their build numbers.  The
+ * numbers are kept as text: a single image's number is printed exactly
+ * as the build system stamped it, and the package number is read from
+ * the same text, so there is no second copy to drift out of step.
+ */
+extern constexpr const char *a2pcVersion[nBins][2] = {
+	{ "00_switch_oem.bin",	"82307" },
+	{ "dvrrdk.bin",		"75245" },
+	{ "kernel.bin",		"76345" },
+	{ "logo.bin",		"65926" },
+	{ "manufactory.bin",	"81499" },
+	{ "replace.bin",	"76031" },
+	{ "service.bin",	"82285" },
+	{ "UI.bin",		"81736" },
+	{ "web.bin",		"82307" },
+};
+
+constexpr char acBrand[] = "MORVAX";
+constexpr char acModel[] = "QRN-5730";
+constexpr int aiFirmware[3] = { 1, 6, 4 };
+constexpr int aiInternal[3] = { 1, 0, 0 };
+
+/*
+ * Whoever edits the table for the next release hears about a slip from
+ * the compiler, not from an appliance that reports the wrong version.
+ */
+constexpr bool sameText(const char *a, const char *b)
+{
+	while (*a != '\0' && *a == *b)
+		a++, b++;
+	return *a == *b;
+}
+
+constexpr bool namesDistinct()
+{
+	for (int i = 0; i < nBins; i++)
+		for (int j = i + 1; j < nBins; j++)
+			if (sameText(a2pcVersion[i][0], a2pcVersion[j][0]))
+				return false;
+	return true;
+}
+
+/* Plain digits only: a sign, a blank or a suffix would be read by "%d"
+ * differently from how it is printed for "-b". */
+constexpr bool buildTextsDecimal()
+{
+	for (int i = 0; i < nBins; i++) {
+		const char *p = a2pcVersion[i][1];
+		long long n = 0;
+
+		if (*p == '\0')
+			return false;
+		for (; *p != '\0'; p++) {
+			if (*p < '0' || *p > '9')
+				return false;
+			n = n * 10 + (*p - '0');
+			if (n > 2147483647)
+				return false;
+		}
+	}
+	return true;
+}
+
+static_assert(sizeof(int) == 4, "build numbers are 32-bit");
+static_assert(namesDistinct(), "two images share a name");
+static_assert(buildTextsDecimal(),
+    "a build number is not plain decimal digits within 2147483647");
+
+static int getBinIndex(const char *pcName)
+{
+	for (int i = 0; i < nBins; i++)
+		if (strcmp(a2pcVersion[i][0], pcName) == 0)
+			return i;
+	return -1;
+}
+
+/* The package carries the number of its newest image. */
+static int getBuildNum()
+{
+	int iMax = 0;
+	int iNum = 0;
+
+	for (int i = 0; i < nBins; i++) {
+		(void)sscanf(a2pcVersion[i][1], "%d", &iNum);
+		if (iNum > iMax)
+			iMax = iNum;
+	}
+	return iMax;
+}
+
+static void printVersion(const int aiField[3])
+{
+	printf("%d.%d.%d.%d", aiField[0], aiField[1], aiField[2],
+	    getBuildNum());
+}
+
+int main(int argc, char *argv[])
+{
+	/* A buffer of our own, so that standard output never mallocs one. */
+	static char acOut[64];
+	int iStatus = 1;
+
+	setvbuf(stdout, acOut, _IOFBF, sizeof acOut);
+
+	for (int i = 1; i < argc && iStatus != 0; i++) {
+		const char *pcArg = argv[i];
+
+		iStatus = 0;
+		if (strcmp(pcArg, "-m") == 0)
+			printf("%s", acBrand);
+		else if (strcmp(pcArg, "-p") == 0)
+			printf("%s", acModel);
+		else if (strcmp(pcArg, "-v") == 0)
+			printVersion(aiFirmware);
+		else if (strcmp(pcArg, "-iv") == 0)
+			printVersion(aiInternal);
+		else if (strcmp(pcArg, "-b") == 0) {
+			/* "-b" last names no image: answered like an unknown one. */
+			int iRow = i + 1 < argc ? getBinIndex(argv[i + 1]) : -1;
+
+			if (iRow >= 0)
+				printf("%s", a2pcVersion[iRow][1]);
+		} else
+			iStatus = 1;
+	}
+
+	/* An answer that never reached the caller is not a success. */
+	if (fflush(stdout) == EOF || ferror(stdout))
+		return 1;
+	return iStatus;
+}

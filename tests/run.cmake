@@ -1,0 +1,77 @@
+# Runs one case of cases.cmake and fails unless standard output is exactly
+# the expected bytes, the exit status is the expected one and standard
+# error is empty.
+#
+#   cmake -DCASE=<name> -DTOOL=<path> [-DEMULATOR=<list>] [-DLAUNCHER=<path>]
+#         [-DVALGRIND=<path> -DLOG=<file>] -P run.cmake
+
+# The tool's arguments come in the caller's variable `args`, never through a
+# list expansion, which would drop the empty ones.
+function(run sink status expected)
+  set(command ${LAUNCHER} ${EMULATOR})
+  if(VALGRIND)
+    list(APPEND command ${VALGRIND} --error-exitcode=1 --log-file=${LOG})
+  endif()
+  if(sink STREQUAL "closed")
+    list(PREPEND command sh -c [[exec "$@" >&-]] sh)
+  endif()
+  set(code "execute_process(COMMAND")
+  foreach(word IN LISTS command)
+    string(APPEND code " [==[${word}]==]")
+  endforeach()
+  string(APPEND code " \"\${TOOL}\"")
+  set(n 0)
+  foreach(arg IN LISTS args)
+    set(arg${n} "${arg}")
+    string(APPEND code " \"\${arg${n}}\"")
+    math(EXPR n "${n} + 1")
+  endforeach()
+  if(sink STREQUAL "full")
+    string(APPEND code " OUTPUT_FILE /dev/full")
+  else()
+    string(APPEND code " OUTPUT_VARIABLE out")
+  endif()
+  string(APPEND code " ERROR_VARIABLE err RESULT_VARIABLE rc)")
+  cmake_language(EVAL CODE "${code}")
+
+  if(NOT rc STREQUAL status)
+    message(SEND_ERROR "exit status: expected ${status}, got [${rc}]")
+  endif()
+  if(NOT sink STREQUAL "full" AND NOT sink STREQUAL "closed"
+      AND NOT out STREQUAL expected)
+    message(SEND_ERROR "standard output: expected [${expected}], got [${out}]")
+  endif()
+  if(NOT err STREQUAL "")
+    message(SEND_ERROR "standard error is not empty: [${err}]")
+  endif()
+  if(VALGRIND)
+    file(READ "${LOG}" log)
+    foreach(want "total heap usage: 0 allocs, 0 frees" "ERROR SUMMARY: 0 errors")
+      string(FIND "${log}" "${want}" at)
+      if(at EQUAL -1)
+        message(SEND_ERROR "valgrind did not report \"${want}\":\n${log}")
+      endif()
+    endforeach()
+  endif()
+endfunction()
+
+function(check name status expected)
+  if(name STREQUAL CASE)
+    set(args "${ARGN}")
+    run(pipe "${status}" "${expected}")
+    set(found TRUE PARENT_SCOPE)
+  endif()
+endfunction()
+
+function(lost name sink status)
+  if(name STREQUAL CASE)
+    set(args "${ARGN}")
+    run(${sink} "${status}" "")
+    set(found TRUE PARENT_SCOPE)
+  endif()
+endfunction()
+
+include(${CMAKE_CURRENT_LIST_DIR}/cases.cmake)
+if(NOT found)
+  message(FATAL_ERROR "no case named ${CASE}")
+endif()
