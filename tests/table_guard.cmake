@@ -1,0 +1,39 @@
+# Breaks the image table on purpose and fails unless the compiler refuses
+# each broken copy with the table's own message.
+#
+#   cmake -DCXX=<compiler> -DSOURCE=<VerService.cpp> -DWORK=<dir> -P table_guard.cmake
+
+file(READ ${SOURCE} good)
+file(MAKE_DIRECTORY ${WORK})
+
+function(refused name from to message)
+  string(REPLACE "${from}" "${to}" broken "${good}")
+  if(broken STREQUAL good)
+    message(FATAL_ERROR "${name}: \"${from}\" is not in ${SOURCE}")
+  endif()
+  file(WRITE ${WORK}/${name}.cpp "${broken}")
+  execute_process(COMMAND ${CXX} -std=c++17 -fsyntax-only ${WORK}/${name}.cpp
+    ERROR_VARIABLE err RESULT_VARIABLE rc)
+  string(FIND "${err}" "${message}" at)
+  if(rc EQUAL 0 OR at EQUAL -1)
+    message(SEND_ERROR "${name}: not refused with \"${message}\":\n${err}")
+  endif()
+endfunction()
+
+set(names "two images share a name")
+set(digits "a build number is not plain decimal digits")
+refused(same_name        [["UI.bin"]] [["web.bin"]]    "${names}")
+refused(letter_in_number [["81736"]]  [["8230x"]]      "${digits}")
+refused(negative         [["81736"]]  [["-5"]]         "${digits}")
+refused(blank            [["81736"]]  [[" 81736"]]     "${digits}")
+refused(empty            [["81736"]]  [[""]]           "${digits}")
+refused(too_large        [["81736"]]  [["2147483648"]] "${digits}")
+
+# The guard must not refuse a table that is good.
+string(REPLACE [["81736"]] [["2147483647"]] largest "${good}")
+file(WRITE ${WORK}/largest.cpp "${largest}")
+execute_process(COMMAND ${CXX} -std=c++17 -fsyntax-only ${WORK}/largest.cpp
+  ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(SEND_ERROR "largest: a good table was refused:\n${err}")
+endif()
