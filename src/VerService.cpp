@@ -103,17 +103,18 @@ static int getBuildNum()
 	return iMax;
 }
 
-static void printVersion(const int aiField[3])
+static int printVersion(const int aiField[3])
 {
-	printf("%d.%d.%d.%d", aiField[0], aiField[1], aiField[2],
+	return printf("%d.%d.%d.%d", aiField[0], aiField[1], aiField[2],
 	    getBuildNum());
 }
 
 int main(int argc, char *argv[])
 {
 	/* A buffer of our own, so that standard output never mallocs one. */
-	static char acOut[64];
+	static char acOut[BUFSIZ];
 	int iStatus = 1;
+	int iPrinted = 0;
 
 	setvbuf(stdout, acOut, _IOFBF, sizeof acOut);
 
@@ -122,25 +123,28 @@ int main(int argc, char *argv[])
 
 		iStatus = 0;
 		if (strcmp(pcArg, "-m") == 0)
-			printf("%s", acBrand);
+			iPrinted = printf("%s", acBrand);
 		else if (strcmp(pcArg, "-p") == 0)
-			printf("%s", acModel);
+			iPrinted = printf("%s", acModel);
 		else if (strcmp(pcArg, "-v") == 0)
-			printVersion(aiFirmware);
+			iPrinted = printVersion(aiFirmware);
 		else if (strcmp(pcArg, "-iv") == 0)
-			printVersion(aiInternal);
+			iPrinted = printVersion(aiInternal);
 		else if (strcmp(pcArg, "-b") == 0) {
 			/* "-b" last names no image: answered like an unknown one. */
 			int iRow = i + 1 < argc ? getBinIndex(argv[i + 1]) : -1;
 
 			if (iRow >= 0)
-				printf("%s", a2pcVersion[iRow][1]);
+				iPrinted = printf("%s", a2pcVersion[iRow][1]);
 		} else
 			iStatus = 1;
 	}
 
-	/* An answer that never reached the caller is not a success. */
-	if (fflush(stdout) == EOF || ferror(stdout))
+	/*
+	 * An answer that never reached the caller is not a success, whether
+	 * the write failed in printf or in the final flush.
+	 */
+	if (iPrinted < 0 || fflush(stdout) == EOF)
 		return 1;
 	return iStatus;
 }
