@@ -112,7 +112,7 @@ static int printVersion(const int aiField[3])
 int main(int argc, char *argv[])
 {
 	/* A buffer of our own, so that standard output never mallocs one. */
-	static char acOut[BUFSIZ];
+	static char acOut[256];
 	int iStatus = 1;
 	int iPrinted = 0;
 
