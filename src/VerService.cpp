@@ -55,8 +55,10 @@ constexpr bool namesDistinct()
 	return true;
 }
 
-/* Plain digits only: a sign, a blank or a suffix would be read by "%d"
- * differently from how it is printed for "-b". */
+/*
+ * Plain digits only: a sign, a blank or a suffix would be read by "%d"
+ * differently from how it is printed for "-b".
+ */
 constexpr bool buildTextsDecimal()
 {
 	for (int i = 0; i < nBins; i++) {
@@ -89,7 +91,11 @@ static int getBinIndex(const char *pcName)
 	return -1;
 }
 
-/* The package carries the number of its newest image. */
+/*
+ * The package carries the number of its newest image.  The parse cell
+ * is not reset between rows: a text that "%d" cannot read leaves the
+ * previous row's number, which can never raise the maximum.
+ */
 static int getBuildNum()
 {
 	int iMax = 0;
