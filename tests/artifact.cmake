@@ -29,6 +29,11 @@ readelf(header -h ${TOOL})
 readelf(segments -l ${TOOL})
 readelf(dynamic -d ${TOOL})
 
+# Only the table and main are seen from outside the module.
+readelf(object_symbols -s ${OBJECT})
+expect("${object_symbols}" "OBJECT +GLOBAL +DEFAULT +[0-9]+ a2pcVersion\n" "global table")
+refuse("${object_symbols}" "GLOBAL[^\n]*(getBinIndex|getBuildNum)[^\n]*" "file-local queries")
+
 if(ARM)
   readelf(attributes -A ${TOOL})
   expect("${header}" "Class: +ELF32" "32-bit")
@@ -62,9 +67,8 @@ elseif(LINKAGE STREQUAL "static")
 endif()
 
 if(HARDENED)
-  readelf(symbols -s ${OBJECT})
-  expect("${symbols}" "UND __stack_chk_fail\n" "stack protector")
-  expect("${symbols}" "UND __[a-z]+_chk\n" "_FORTIFY_SOURCE")
+  expect("${object_symbols}" "UND __stack_chk_fail\n" "stack protector")
+  expect("${object_symbols}" "UND __[a-z]+_chk\n" "_FORTIFY_SOURCE")
   if(LINKAGE STREQUAL "dynamic")
     expect("${header}" "Type: +DYN" "position-independent executable")
     expect("${segments}" "GNU_RELRO" "RELRO")
