@@ -30,5 +30,5 @@ fi
 
 for preset in host host-static asan armv7 armv7-static; do
 	echo "== $preset"
-	cmake --workflow --preset "$preset"
+	cmake --workflow --preset "$preset" --fresh
 done
