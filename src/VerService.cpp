@@ -117,7 +117,11 @@ static int printVersion(const int aiField[3])
 
 int main(int argc, char *argv[])
 {
-	/* A buffer of our own, so that standard output never mallocs one. */
+	/*
+	 * A buffer of our own, so that standard output never mallocs one;
+	 * large enough that the C library keeps the answer in it and sends
+	 * it in one write at the flush.
+	 */
 	static char acOut[256];
 	int iStatus = 1;
 	int iPrinted = 0;

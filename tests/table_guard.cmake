@@ -6,14 +6,21 @@
 file(READ ${SOURCE} good)
 file(MAKE_DIRECTORY ${WORK})
 
-function(refused name from to message)
-  string(REPLACE "${from}" "${to}" broken "${good}")
-  if(broken STREQUAL good)
+# Writes the source with one text replaced and compiles it; sets rc and err.
+function(compile name from to)
+  string(REPLACE "${from}" "${to}" changed "${good}")
+  if(changed STREQUAL good)
     message(FATAL_ERROR "${name}: \"${from}\" is not in ${SOURCE}")
   endif()
-  file(WRITE ${WORK}/${name}.cpp "${broken}")
+  file(WRITE ${WORK}/${name}.cpp "${changed}")
   execute_process(COMMAND ${CXX} -std=c++17 -fsyntax-only ${WORK}/${name}.cpp
     ERROR_VARIABLE err RESULT_VARIABLE rc)
+  set(err "${err}" PARENT_SCOPE)
+  set(rc "${rc}" PARENT_SCOPE)
+endfunction()
+
+function(refused name from to message)
+  compile(${name} "${from}" "${to}")
   string(FIND "${err}" "${message}" at)
   if(rc EQUAL 0 OR at EQUAL -1)
     message(SEND_ERROR "${name}: not refused with \"${message}\":\n${err}")
@@ -30,10 +37,7 @@ refused(empty            [["81736"]]  [[""]]           "${digits}")
 refused(too_large        [["81736"]]  [["2147483648"]] "${digits}")
 
 # The guard must not refuse a table that is good.
-string(REPLACE [["81736"]] [["2147483647"]] largest "${good}")
-file(WRITE ${WORK}/largest.cpp "${largest}")
-execute_process(COMMAND ${CXX} -std=c++17 -fsyntax-only ${WORK}/largest.cpp
-  ERROR_VARIABLE err RESULT_VARIABLE rc)
+compile(largest [["81736"]] [["2147483647"]])
 if(NOT rc EQUAL 0)
   message(SEND_ERROR "largest: a good table was refused:\n${err}")
 endif()
