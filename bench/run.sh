@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 runs=${1:-1000}
 
 missing=()
-for tool in hyperfine:hyperfine valgrind:valgrind /usr/bin/time:time; do
+for tool in hyperfine:hyperfine valgrind:valgrind /usr/bin/time:time taskset:util-linux; do
 	command -v "${tool%%:*}" >/dev/null 2>&1 || missing+=("${tool#*:}")
 done
 if ((${#missing[@]})); then

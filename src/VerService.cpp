@@ -7,8 +7,8 @@
  * be written.  Nothing is ever printed on standard error.
  */
 
-#include <cstdio>
-#include <cstring>
+#include <stdio.h>
+#include <string.h>
 
 constexpr int nBins = 9;
 

@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Builds the sources again from a copy elsewhere, with the same settings,
 # and fails unless the two executables are byte for byte the same and
 # neither a build path, the host name nor today's date is in them.

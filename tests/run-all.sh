@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds and tests every configuration: the build host (every case also
 # under valgrind memcheck), the host fully static, the sanitizers, and the
-# ARMv7-A appliance, dynamic and static, under qemu-arm.
+# ARMv7-A appliance, dynamic and static, under qemu-arm.  Ends with a table
+# of the presets and the line "N passed, N failed" over all of them.
 #
 #   tests/run-all.sh            run them all
 #   tests/run-all.sh --missing  name the Debian packages still to install
-set -euo pipefail
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
 missing=()
@@ -28,7 +29,22 @@ if ((${#missing[@]})); then
 	exit 1
 fi
 
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+passed=0 failed=0 table=""
 for preset in host host-static asan armv7 armv7-static; do
 	echo "== $preset"
-	cmake --workflow --preset "$preset" --fresh
+	cmake --workflow --preset "$preset" --fresh 2>&1 | tee "$log"
+	# ctest's closing line: "NN% tests passed, F tests failed out of T"
+	counts=$(sed -n 's/^[0-9]*% tests passed, \([0-9]*\) tests\{0,1\} failed out of \([0-9]*\)$/\1 \2/p' "$log")
+	if [[ -z $counts ]]; then
+		counts="1 1"	# it did not get as far as its tests
+	fi
+	read -r f t <<<"$counts"
+	passed=$((passed + t - f)) failed=$((failed + f))
+	table+=$(printf '%-14s %6d %6d' "$preset" $((t - f)) "$f")$'\n'
 done
+
+printf '\n%-14s %6s %6s\n%s' preset passed failed "$table"
+echo "$passed passed, $failed failed"
+((failed == 0))

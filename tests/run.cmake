@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Runs one case of cases.cmake and fails unless standard output is exactly
 # the expected bytes, the exit status is the expected one and standard
 # error is empty.

@@ -1,43 +1,86 @@
-# Breaks the image table on purpose and fails unless the compiler refuses
-# each broken copy with the table's own message.
+cmake_minimum_required(VERSION 3.25)
+# Builds edited copies of the image table.  The compiler must refuse each
+# broken table with the table's own message; a good table must build, and
+# where the copies can run here, "-v" must end with the largest build
+# number wherever in the table it stands.
 #
-#   cmake -DCXX=<compiler> -DSOURCE=<VerService.cpp> -DWORK=<dir> -P table_guard.cmake
+#   cmake -DCXX=<compiler> -DSOURCE=<VerService.cpp> -DWORK=<dir> [-DRUN=ON]
+#         -P table_guard.cmake
 
 file(READ ${SOURCE} good)
 file(MAKE_DIRECTORY ${WORK})
 
-# Writes the source with one text replaced and compiles it; sets rc and err.
-function(compile name from to)
-  string(REPLACE "${from}" "${to}" changed "${good}")
-  if(changed STREQUAL good)
-    message(FATAL_ERROR "${name}: \"${from}\" is not in ${SOURCE}")
+# The rows are found by their shape, not by this release's names and
+# numbers, so that the next release's table needs no edit here.
+string(REGEX MATCHALL "{[ \t]*\"[^\"\n]+\",[ \t]*\"[0-9]+\"[ \t]*}" rows "${good}")
+list(LENGTH rows count)
+if(NOT count EQUAL 9)
+  message(FATAL_ERROR "found ${count} table rows in ${SOURCE}, not 9")
+endif()
+set(largest 0)
+foreach(row IN LISTS rows)
+  string(REGEX MATCH "\"([0-9]+)\"[ \t]*}$" _ "${row}")
+  if(CMAKE_MATCH_1 GREATER largest)
+    set(largest ${CMAKE_MATCH_1})
   endif()
+endforeach()
+math(EXPR above "${largest} + 1")
+
+# Writes the source with the build text of row `row` (or its name, when
+# `column` is 0) replaced, and builds it; sets rc, err and exe.
+function(build name row column text)
+  list(GET rows ${row} from)
+  if(column EQUAL 0)
+    string(REGEX REPLACE "^{([ \t]*)\"[^\"]*\"" "{\\1\"${text}\"" to "${from}")
+  else()
+    string(REGEX REPLACE "\"[0-9]+\"([ \t]*})$" "\"${text}\"\\1" to "${from}")
+  endif()
+  string(REPLACE "${from}" "${to}" changed "${good}")
   file(WRITE ${WORK}/${name}.cpp "${changed}")
-  execute_process(COMMAND ${CXX} -std=c++17 -fsyntax-only ${WORK}/${name}.cpp
+  if(RUN)
+    set(how -O2 -o ${WORK}/${name})
+  else()
+    set(how -fsyntax-only)
+  endif()
+  execute_process(COMMAND ${CXX} -std=c++17 ${how} ${WORK}/${name}.cpp
     ERROR_VARIABLE err RESULT_VARIABLE rc)
   set(err "${err}" PARENT_SCOPE)
   set(rc "${rc}" PARENT_SCOPE)
+  set(exe ${WORK}/${name} PARENT_SCOPE)
 endfunction()
 
-function(refused name from to message)
-  compile(${name} "${from}" "${to}")
+function(refused name row column text message)
+  build(${name} ${row} ${column} "${text}")
   string(FIND "${err}" "${message}" at)
   if(rc EQUAL 0 OR at EQUAL -1)
     message(SEND_ERROR "${name}: not refused with \"${message}\":\n${err}")
   endif()
 endfunction()
 
+list(GET rows 0 first)
+string(REGEX MATCH "\"([^\"]+)\"" _ "${first}")
 set(names "two images share a name")
 set(digits "a build number is not plain decimal digits")
-refused(same_name        [["UI.bin"]] [["web.bin"]]    "${names}")
-refused(letter_in_number [["81736"]]  [["8230x"]]      "${digits}")
-refused(negative         [["81736"]]  [["-5"]]         "${digits}")
-refused(blank            [["81736"]]  [[" 81736"]]     "${digits}")
-refused(empty            [["81736"]]  [[""]]           "${digits}")
-refused(too_large        [["81736"]]  [["2147483648"]] "${digits}")
+refused(same_name        5 0 "${CMAKE_MATCH_1}" "${names}")
+refused(letter_in_number 5 1 "8230x"      "${digits}")
+refused(negative         5 1 "-5"         "${digits}")
+refused(blank            5 1 " 81736"     "${digits}")
+refused(empty            5 1 ""           "${digits}")
+refused(too_large        5 1 "2147483648" "${digits}")
 
-# The guard must not refuse a table that is good.
-compile(largest [["81736"]] [["2147483647"]])
-if(NOT rc EQUAL 0)
-  message(SEND_ERROR "largest: a good table was refused:\n${err}")
-endif()
+# The largest build number alone in a middle row, in the last and in the
+# first: the package number is the largest of all nine, whichever it is.
+foreach(case IN ITEMS "4;2147483647" "8;${above}" "0;${above}")
+  list(GET case 0 row)
+  list(GET case 1 number)
+  build(largest_in_row_${row} ${row} 1 ${number})
+  if(NOT rc EQUAL 0)
+    message(SEND_ERROR "largest_in_row_${row}: a good table was refused:\n${err}")
+  elseif(RUN)
+    execute_process(COMMAND ${exe} -v OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0 OR NOT out MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+\\.${number}$")
+      message(SEND_ERROR "largest_in_row_${row}: -v gave [${out}], status ${rc}; "
+        "expected it to end with .${number}")
+    endif()
+  endif()
+endforeach()
