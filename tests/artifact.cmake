@@ -4,7 +4,8 @@ cmake_minimum_required(VERSION 3.25)
 #   cmake -DTOOL=<exe> -DOBJECT=<its object file> -DPROBE=<an object file
 #         with a local array> -DREADELF=<readelf> -DBUILD_DIR=<dir>
 #         -DBINDIR=<full install bin dir> -DSTAGE=<dir> [-DARM=ON]
-#         [-DLINKAGE=dynamic|static] [-DHARDENED=ON] [-DMAX_SIZE=<bytes>]
+#         [-DLINKAGE=dynamic|static] [-DLIBC=musl] [-DHARDENED=ON]
+#         [-DMAX_SIZE=<bytes>]
 #         -P artifact.cmake
 
 function(readelf out)
@@ -29,6 +30,7 @@ function(refuse text regex what)
 endfunction()
 
 readelf(elf_header -h ${TOOL})
+readelf(tool_exe_symbols -s ${TOOL})
 readelf(elf_segments -l ${TOOL})
 readelf(elf_dynamic -d ${TOOL})
 readelf(tool_symbols -s ${OBJECT})
@@ -64,15 +66,20 @@ elseif(NOT LINKAGE STREQUAL "")
   message(FATAL_ERROR "LINKAGE is \"${LINKAGE}\": dynamic, static or empty")
 endif()
 
+# musl's own start-up, not glibc's, which has no such function.
+if(LIBC STREQUAL "musl")
+  expect("${tool_exe_symbols}" " __init_libc\n" "musl start-up")
+endif()
+
 if(HARDENED)
   # The probe's local array is what -fstack-protector-strong always guards.
   expect("${probe_symbols}" "UND __stack_chk_fail\n" "stack protector")
-  expect("${tool_symbols}" "UND __[a-z]+_chk\n" "_FORTIFY_SOURCE")
-  if(LINKAGE STREQUAL "dynamic")
-    expect("${elf_header}" "Type: +DYN" "position-independent executable")
-    expect("${elf_segments}" "GNU_RELRO" "RELRO")
-    expect("${elf_dynamic}" "\\(FLAGS\\)[^\n]*BIND_NOW" "immediate binding")
+  if(NOT LIBC STREQUAL "musl")   # musl has no _FORTIFY_SOURCE
+    expect("${tool_symbols}" "UND __[a-z]+_chk\n" "_FORTIFY_SOURCE")
   endif()
+  expect("${elf_header}" "Type: +DYN" "position-independent executable")
+  expect("${elf_segments}" "GNU_RELRO" "RELRO")
+  expect("${elf_dynamic}" "\\(FLAGS\\)[^\n]*BIND_NOW" "immediate binding")
 endif()
 
 # Installed as an integrator ships it: stripped, into a staging root.
