@@ -11,6 +11,7 @@ set(copy ${WORK}/a/copy/of/the/sources/placed/elsewhere)
 file(REMOVE_RECURSE ${WORK})
 file(COPY ${SOURCE_DIR}/CMakeLists.txt ${SOURCE_DIR}/src ${SOURCE_DIR}/cmake
   DESTINATION ${copy})
+file(COPY ${SOURCE_DIR}/tests/verservice-selftest DESTINATION ${copy}/tests)
 
 # Paths in the settings (a prefix map) follow the sources to the copy.
 file(READ ${SETTINGS} settings)

@@ -19,6 +19,8 @@ need valgrind valgrind
 need arm-linux-gnueabihf-g++ g++-arm-linux-gnueabihf
 need qemu-arm qemu-user
 need strace strace
+need qemu-system-arm qemu-system-arm
+need cpio cpio
 have() { [[ -e $1 ]] || missing+=("$2"); }
 have /usr/lib/x86_64-linux-musl/libc.a musl-dev
 have /usr/lib/arm-linux-musleabihf/libc.a musl-dev:armhf

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Runs a static executable under a system call tracer and reports on
+# standard error, where the self-test sees it, every call that asks the
+# kernel for memory (brk, mmap, mmap2, mremap), and a trace that is missing.
+#
+#   no-heap.sh strace|qemu-arm EXECUTABLE [ARGUMENT...]
+
+tracer=$1
+shift
+log=$(mktemp) || exit 2
+if [ "$tracer" = strace ]; then
+	strace -qq -o "$log" "$@"
+	status=$?
+else
+	# Not -D: qemu would open its log on a closed standard output.
+	"$tracer" -strace "$@" 2>"$log"
+	status=$?
+	grep -v -E '^[0-9]+ ' "$log" >&2
+fi
+grep -E '^([0-9]+ +)?(brk|mmap|mmap2|mremap)\(' "$log" >&2
+grep -q "exit_group(" "$log" || echo "no trace of the run" >&2
+rm -f "$log"
+exit $status
