@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Start-up cost of each query against /bin/true, the smallest program on
-# the system: median wall time (hyperfine), user-space instructions
-# (callgrind, repeatable where wall time is not) and peak resident memory.
-# Builds the host presets, dynamic and static, first.
+# Start-up cost of each query, dynamic and static, against /bin/true, the
+# smallest program on the system, and against the floor: an empty program
+# built and linked exactly as the static preset links the tool.  For each:
+# median wall time (hyperfine), user-space instructions (callgrind,
+# repeatable where wall time is not) and system calls after execve
+# (strace).  Builds the host presets first.
 #
 #   bench/run.sh [runs]      (default 1000 runs a command)
 set -euo pipefail
@@ -10,7 +12,7 @@ cd "$(dirname "$0")/.."
 runs=${1:-1000}
 
 missing=()
-for tool in hyperfine:hyperfine valgrind:valgrind /usr/bin/time:time taskset:util-linux; do
+for tool in hyperfine:hyperfine valgrind:valgrind strace:strace taskset:util-linux; do
 	command -v "${tool%%:*}" >/dev/null 2>&1 || missing+=("${tool#*:}")
 done
 if ((${#missing[@]})); then
@@ -23,9 +25,20 @@ for preset in host host-static; do
 	cmake --build --preset "$preset" >/dev/null
 done
 
-queries=(-m -v -iv "-b web.bin" "-b nosuch.bin")
-commands=(/bin/true)
-labels=(/bin/true)
+# The floor, compiled with the static build's own flags and link line.
+static=build/host-static
+echo 'int main(void) { return 0; }' >"$static/floor.cpp"
+(
+	cd "$static"
+	flags=$(sed -n 's/^CXX_\(INCLUDES\|FLAGS\) = //p' CMakeFiles/verservice.dir/flags.make | tr '\n' ' ')
+	link=$(<CMakeFiles/verservice.dir/link.txt)
+	eval "${link%% *} $flags -c floor.cpp -o floor.o"
+	eval "${link/CMakeFiles\/verservice.dir\/src\/VerService.cpp.o -o verservice/floor.o -o floor}"
+)
+
+queries=(-m -p -v -iv "-b web.bin" "-b nosuch.bin")
+commands=(/bin/true "$static/floor")
+labels=(/bin/true "floor (static)")
 for build in host host-static; do
 	for q in "${queries[@]}"; do
 		commands+=("build/$build/verservice $q")
@@ -36,8 +49,8 @@ for build in host host-static; do
 done
 
 # Wall time on a shared machine drifts by more than the differences we are
-# after, so the runs are split into rounds that each time start with
-# another command, and every ratio is taken within one round.
+# after, so the runs are split into rounds that each start with another
+# command, and every ratio is taken within one round.
 rounds=10
 n=${#commands[@]}
 times=$(mktemp)
@@ -63,32 +76,36 @@ for ((r = 0; r < rounds; r++)); do
 		NR > 1 { print r, o[NR - 1], $4 }' "$csv" >>"$times"
 done
 median() { sort -g | awk '{ v[NR] = $1 } END { print (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2 }'; }
+ratio() {	# the median over the rounds of command $1's time over command $2's
+	awk -v i="$1" -v j="$2" '$2 == j { t[$1] = $3 } $2 == i { c[$1] = $3 }
+		END { for (r in c) print c[r] / t[r] }' "$times" | median
+}
 
+# shellcheck disable=SC2086 # a command is split into its words on purpose
 instructions() {
-	# shellcheck disable=SC2086 # the command is split into its words on purpose
 	valgrind --tool=callgrind --callgrind-out-file=/dev/null $1 2>&1 >/dev/null |
 		awk '/Collected :/ { print $NF }'
 }
-peak_kib() {	# the median of five runs: page-cache sharing makes it wander
-	for _ in 1 2 3 4 5; do
-		# shellcheck disable=SC2086
-		/usr/bin/time -f %M $1 2>&1 >/dev/null
-	done | sort -n | sed -n 3p
+# shellcheck disable=SC2086
+syscalls() {	# after execve: every line of the trace but the execve
+	strace -qq -o "$log" $1 >/dev/null
+	echo $(($(wc -l <"$log") - 1))
 }
 
-printf '%-36s %9s %6s %12s %6s %8s\n' command "median µs" ×true instructions ×true "peak KiB"
+printf '%-34s %9s %6s %6s %12s %6s %9s\n' command "median µs" ×true ×floor instructions ×true "syscalls"
 true_ir=$(instructions /bin/true)
 for i in "${!commands[@]}"; do
 	c=${commands[$i]}
 	wall=$(awk -v i="$i" '$2 == i { print $3 }' "$times" | median)
-	ratio=$(awk -v i="$i" '$2 == 0 { t[$1] = $3 } $2 == i { c[$1] = $3 }
-		END { for (r in c) print c[r] / t[r] }' "$times" | median)
+	floor=-
+	[[ ${labels[$i]} == *static* ]] && floor=$(ratio "$i" 1)
 	ir=$(instructions "$c")
-	awk -v c="${labels[$i]}" -v m="$wall" -v ratio="$ratio" -v ir="$ir" -v tir="$true_ir" \
-		-v kib="$(peak_kib "$c")" 'BEGIN {
-		printf "%-36s %9.0f %6.3f %12d %6.3f %8d\n", c, m * 1e6, ratio, ir, ir / tir, kib
+	awk -v c="${labels[$i]}" -v m="$wall" -v t="$(ratio "$i" 0)" -v f="$floor" -v ir="$ir" \
+		-v tir="$true_ir" -v sc="$(syscalls "$c")" 'BEGIN {
+		printf "%-34s %9.0f %6.3f %6s %12d %6.3f %9d\n", c, m * 1e6, t,
+			f == "-" ? f : sprintf("%.3f", f), ir, ir / tir, sc
 	}'
 done
 echo "median µs: $runs runs a command in $rounds rounds (hyperfine -N), the median of the rounds' medians;"
-echo "×true: the median over the rounds of the ratio to /bin/true in the same round; instructions: callgrind;"
-echo "peak KiB: maximum resident set size, median of 5 runs (/usr/bin/time)"
+echo "×true, ×floor: the median over the rounds of the ratio in the same round; instructions: callgrind;"
+echo "syscalls: system calls after execve (strace)"
