@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.25)
 # Builds edited copies of the image table.  The compiler must refuse each
-# broken table with the table's own message; a good table must build, and
+# broken table with the table's own message; a good one must build, and
 # where the copies can run here, "-v" must end with the largest build
 # number wherever in the table it stands.
 #
@@ -19,28 +19,30 @@ if(NOT count EQUAL 9)
 endif()
 set(largest 0)
 foreach(row IN LISTS rows)
-  string(REGEX MATCH "\"([0-9]+)\"[ \t]*}$" _ "${row}")
+  string(REGEX MATCH "\"([0-9]+)\"" _ "${row}")
   if(CMAKE_MATCH_1 GREATER largest)
     set(largest ${CMAKE_MATCH_1})
   endif()
 endforeach()
 math(EXPR above "${largest} + 1")
+list(GET rows 0 first_row)
+string(REGEX MATCH "\"[^\"]+\"" first_name "${first_row}")
 
-# Writes the source with the build text of row `row` (or its name, when
-# `column` is 0) replaced, and builds it; sets rc, err and exe.
+# Builds the source with the name (column 0) or the build text (column 1)
+# of one row replaced; sets rc, err and exe.
 function(build name row column text)
   list(GET rows ${row} from)
+  set(field "(\"[0-9]+\")")          # the build text
   if(column EQUAL 0)
-    string(REGEX REPLACE "^{([ \t]*)\"[^\"]*\"" "{\\1\"${text}\"" to "${from}")
-  else()
-    string(REGEX REPLACE "\"[0-9]+\"([ \t]*})$" "\"${text}\"\\1" to "${from}")
+    set(field "^{[ \t]*(\"[^\"]+\")")
   endif()
+  string(REGEX MATCH "${field}" _ "${from}")
+  string(REPLACE "${CMAKE_MATCH_1}" "${text}" to "${from}")
   string(REPLACE "${from}" "${to}" changed "${good}")
   file(WRITE ${WORK}/${name}.cpp "${changed}")
+  set(how -fsyntax-only)
   if(RUN)
     set(how -O2 -o ${WORK}/${name})
-  else()
-    set(how -fsyntax-only)
   endif()
   execute_process(COMMAND ${CXX} -std=c++17 ${how} ${WORK}/${name}.cpp
     ERROR_VARIABLE err RESULT_VARIABLE rc)
@@ -49,31 +51,30 @@ function(build name row column text)
   set(exe ${WORK}/${name} PARENT_SCOPE)
 endfunction()
 
-function(refused name row column text message)
-  build(${name} ${row} ${column} "${text}")
+foreach(case IN ITEMS
+    "same_name;0;${first_name};two images share a name"
+    "letter_in_number;1;\"8230x\";a build number is not plain decimal digits"
+    "negative;1;\"-5\";a build number is not plain decimal digits"
+    "blank;1;\" 81736\";a build number is not plain decimal digits"
+    "empty;1;\"\";a build number is not plain decimal digits"
+    "too_large;1;\"2147483648\";a build number is not plain decimal digits")
+  list(GET case 0 name)
+  list(GET case 1 column)
+  list(GET case 2 text)
+  list(GET case 3 message)
+  build(${name} 5 ${column} "${text}")
   string(FIND "${err}" "${message}" at)
   if(rc EQUAL 0 OR at EQUAL -1)
     message(SEND_ERROR "${name}: not refused with \"${message}\":\n${err}")
   endif()
-endfunction()
-
-list(GET rows 0 first)
-string(REGEX MATCH "\"([^\"]+)\"" _ "${first}")
-set(names "two images share a name")
-set(digits "a build number is not plain decimal digits")
-refused(same_name        5 0 "${CMAKE_MATCH_1}" "${names}")
-refused(letter_in_number 5 1 "8230x"      "${digits}")
-refused(negative         5 1 "-5"         "${digits}")
-refused(blank            5 1 " 81736"     "${digits}")
-refused(empty            5 1 ""           "${digits}")
-refused(too_large        5 1 "2147483648" "${digits}")
+endforeach()
 
 # The largest build number alone in a middle row, in the last and in the
 # first: the package number is the largest of all nine, whichever it is.
 foreach(case IN ITEMS "4;2147483647" "8;${above}" "0;${above}")
   list(GET case 0 row)
   list(GET case 1 number)
-  build(largest_in_row_${row} ${row} 1 ${number})
+  build(largest_in_row_${row} ${row} 1 "\"${number}\"")
   if(NOT rc EQUAL 0)
     message(SEND_ERROR "largest_in_row_${row}: a good table was refused:\n${err}")
   elseif(RUN)
