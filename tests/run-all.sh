@@ -9,21 +9,16 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
+# What the tests run, or a file only that package brings: its package.
 missing=()
-need() { command -v "$1" >/dev/null 2>&1 || missing+=("$2"); }
-need cmake cmake
-need make make
-need g++ g++
-need readelf binutils
-need valgrind valgrind
-need arm-linux-gnueabihf-g++ g++-arm-linux-gnueabihf
-need qemu-arm qemu-user
-need strace strace
-need qemu-system-arm qemu-system-arm
-need cpio cpio
-have() { [[ -e $1 ]] || missing+=("$2"); }
-have /usr/lib/x86_64-linux-musl/libc.a musl-dev
-have /usr/lib/arm-linux-musleabihf/libc.a musl-dev:armhf
+for need in cmake:cmake make:make g++:g++ readelf:binutils valgrind:valgrind \
+	strace:strace arm-linux-gnueabihf-g++:g++-arm-linux-gnueabihf qemu-arm:qemu-user \
+	qemu-system-arm:qemu-system-arm cpio:cpio \
+	/usr/lib/x86_64-linux-musl/libc.a:musl-dev \
+	/usr/lib/arm-linux-musleabihf/libc.a:musl-dev:armhf; do
+	what=${need%%:*}
+	command -v "$what" >/dev/null 2>&1 || [[ -e $what ]] || missing+=("${need#*:}")
+done
 
 if [[ ${1-} == --missing ]]; then
 	echo "${missing[*]}"
