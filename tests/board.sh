@@ -37,11 +37,6 @@ fi
 
 tool=$3 selftest=$4 work=$5 libdir=${6-}
 limit=180
-case $board in
-virt)		machine="-M virt -cpu cortex-a7" ;;
-vexpress-a9)	machine="-M vexpress-a9 -cpu cortex-a9 -dtb $(echo "$cache"/usr/lib/linux-image-*/vexpress-v2p-ca9.dtb)" ;;
-*)		echo "board.sh: no board named $board"; exit 2 ;;
-esac
 for need in qemu-system-arm cpio; do
 	command -v $need >/dev/null ||
 		{ echo "board.sh: $need is missing: apt-get install ${need%-arm}-arm"; exit 1; }
@@ -49,9 +44,17 @@ done
 [ -e "$cache/ready" ] || { echo "board.sh: nothing fetched into $cache"; exit 1; }
 
 # The number of cases, from the self-test on the build host.
-emulator="qemu-arm${libdir:+ -L $libdir/..}"
-cases=$(sh "$selftest" $emulator "$tool" | sed -n 's/^\([0-9]*\) passed, 0 failed$/\1/p')
-[ -n "$cases" ] || { echo "board.sh: the self-test fails under $emulator"; exit 1; }
+set -- qemu-arm
+[ -z "$libdir" ] || set -- qemu-arm -L "$libdir/.."
+cases=$(sh "$selftest" "$@" "$tool" | sed -n 's/^\([0-9]*\) passed, 0 failed$/\1/p')
+[ -n "$cases" ] || { echo "board.sh: the self-test fails under $*"; exit 1; }
+
+case $board in
+virt)		set -- -M virt -cpu cortex-a7 ;;
+vexpress-a9)	set -- -M vexpress-a9 -cpu cortex-a9 \
+			-dtb "$(echo "$cache"/usr/lib/linux-image-*/vexpress-v2p-ca9.dtb)" ;;
+*)		echo "board.sh: no board named $board"; exit 2 ;;
+esac
 
 rm -rf "$work" && mkdir -p "$work/root/bin" "$work/root/lib" "$work/root/tmp" || exit 1
 root=$work/root
@@ -72,10 +75,9 @@ INIT
 chmod +x "$root/init"
 (cd "$root" && find . | cpio -o -H newc --quiet) >"$work/initrd" || exit 1
 
-echo "board.sh: booting $board ($machine), at most $limit s"
+echo "board.sh: booting $board ($*), at most $limit s"
 start=$(date +%s)
-# shellcheck disable=SC2086 # the machine's options are words on purpose
-timeout $limit qemu-system-arm $machine -m 256 -nic none -nographic -no-reboot \
+timeout $limit qemu-system-arm "$@" -m 256 -nic none -nographic -no-reboot \
 	-kernel "$(echo "$cache"/boot/vmlinuz-*)" -initrd "$work/initrd" \
 	-append "console=ttyAMA0 quiet panic=-1" </dev/null 2>&1 | tr -d '\r' >"$work/console"
 end=$(date +%s)
