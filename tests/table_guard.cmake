@@ -51,13 +51,14 @@ function(build name row column text)
   set(exe ${WORK}/${name} PARENT_SCOPE)
 endfunction()
 
+set(digits "a build number is not plain decimal digits")
 foreach(case IN ITEMS
     "same_name;0;${first_name};two images share a name"
-    "letter_in_number;1;\"8230x\";a build number is not plain decimal digits"
-    "negative;1;\"-5\";a build number is not plain decimal digits"
-    "blank;1;\" 81736\";a build number is not plain decimal digits"
-    "empty;1;\"\";a build number is not plain decimal digits"
-    "too_large;1;\"2147483648\";a build number is not plain decimal digits")
+    "letter_in_number;1;\"8230x\";${digits}"
+    "negative;1;\"-5\";${digits}"
+    "blank;1;\" 81736\";${digits}"
+    "empty;1;\"\";${digits}"
+    "too_large;1;\"2147483648\";${digits}")
   list(GET case 0 name)
   list(GET case 1 column)
   list(GET case 2 text)
