@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds and tests every configuration: the build host (every case also
 # under valgrind memcheck), the host fully static, the sanitizers, and the
-# ARMv7-A appliance, dynamic and static, under qemu-arm.  Ends with a table
-# of the presets and the line "N passed, N failed" over all of them.
+# ARMv7-A appliance, dynamic and static, under qemu-arm and on emulated
+# boards.  Ends with a table of the presets and the line "N passed, N
+# failed" over all of them.
 #
-#   tests/run-all.sh            run them all
-#   tests/run-all.sh --missing  name the Debian packages still to install
+# First it installs, with apt-get, the Debian packages that the tests need
+# and this machine lacks, and says which.  Where it cannot (not root, no
+# apt-get) it names them and stops.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,15 +21,18 @@ for need in cmake:cmake make:make g++:g++ readelf:binutils valgrind:valgrind \
 	what=${need%%:*}
 	command -v "$what" >/dev/null 2>&1 || [[ -e $what ]] || missing+=("${need#*:}")
 done
-
-if [[ ${1-} == --missing ]]; then
-	echo "${missing[*]}"
-	exit 0
-fi
-if ((${#missing[@]})); then
-	echo "run-all.sh: missing tools; install them first:" >&2
-	echo "  apt-get install ${missing[*]}" >&2
-	exit 1
+# The boards' kernel and busybox come from Debian's armhf package lists.
+if ((${#missing[@]})) || ! apt-cache show linux-image-armmp:armhf >/dev/null 2>&1; then
+	how="dpkg --add-architecture armhf && apt-get update${missing[*]:+ && apt-get install ${missing[*]}}"
+	if [[ $(id -u) != 0 ]] || ! command -v apt-get >/dev/null; then
+		echo "run-all.sh: the tests need more; as root: $how" >&2
+		exit 1
+	fi
+	echo "run-all.sh: $how"
+	export DEBIAN_FRONTEND=noninteractive
+	{ dpkg --print-foreign-architectures | grep -qx armhf || dpkg --add-architecture armhf; } &&
+		apt-get update -qq &&
+		apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || exit 1
 fi
 
 log=$(mktemp)

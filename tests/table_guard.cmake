@@ -46,9 +46,8 @@ function(build name row column text)
   endif()
   execute_process(COMMAND ${CXX} -std=c++17 ${how} ${WORK}/${name}.cpp
     ERROR_VARIABLE err RESULT_VARIABLE rc)
-  set(err "${err}" PARENT_SCOPE)
-  set(rc "${rc}" PARENT_SCOPE)
-  set(exe ${WORK}/${name} PARENT_SCOPE)
+  set(exe ${WORK}/${name})
+  return(PROPAGATE rc err exe)
 endfunction()
 
 set(digits "a build number is not plain decimal digits")
