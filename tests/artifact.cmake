@@ -4,8 +4,10 @@ cmake_minimum_required(VERSION 3.25)
 #
 #   cmake -DINSTALLED=<stripped install> -DTOOL=<exe> -DOBJECT=<its object
 #         file> -DPROBE=<an object file with a local array>
-#         -DREADELF=<readelf> [-DPROCESSOR=<target processor>] [-DLINKAGE=dynamic|static]
-#         [-DLIBC=musl] [-DHARDENED=ON] [-DMAX_SIZE=<bytes>]
+#         -DREADELF=<readelf> [-DPROCESSOR=<target processor>]
+#         [-DCROSS=ON [-DEMULATOR=<command>]] [-DNOTE=ON]
+#         [-DLINKAGE=dynamic|static] [-DLIBC=musl] [-DHARDENED=ON]
+#         [-DMAX_SIZE=<bytes>]
 #         -P artifact.cmake
 
 function(readelf out)
@@ -32,13 +34,33 @@ endfunction()
 if(NOT EXISTS "${INSTALLED}")
   message(FATAL_ERROR "no stripped install at ${INSTALLED}")
 endif()
-readelf(shipped -h -l -d -S -A ${INSTALLED})
+readelf(shipped -h -l -d -S -A -n ${INSTALLED})
 readelf(symbols -s ${TOOL} ${OBJECT} ${PROBE})
 
 refuse("${shipped}" "\\.symtab" "stripped install")
 # Only the table and main are seen from outside the module.
 expect("${symbols}" "OBJECT +GLOBAL +DEFAULT +[0-9]+ a2pcVersion\n" "global table")
 refuse("${symbols}" "GLOBAL[^\n]*(getBinIndex|getBuildNum)[^\n]*" "file-local queries")
+
+# The package note names the tool, an architecture, and the version that
+# the installed tool answers for "-v".
+if(NOTE)
+  string(REGEX MATCH "Packaging Metadata: ([^\n]*)" _ "${shipped}")
+  set(json "${CMAKE_MATCH_1}")
+  foreach(key name version architecture)
+    string(JSON ${key} ERROR_VARIABLE error GET "${json}" ${key})
+  endforeach()
+  if(EMULATOR OR NOT CROSS)
+    execute_process(COMMAND ${EMULATOR} ${INSTALLED} -v OUTPUT_VARIABLE answer)
+  else()
+    message(STATUS "no emulator: the note's version is not compared with -v")
+    set(answer "${version}")
+  endif()
+  if(NOT name STREQUAL "verservice" OR NOT architecture OR NOT version STREQUAL answer)
+    message(SEND_ERROR "package note [${json}]: expected the name verservice, "
+      "an architecture and the version ${answer}")
+  endif()
+endif()
 
 if(PROCESSOR MATCHES "^arm")
   expect("${shipped}" "Class: +ELF32\n.*Machine: +ARM\n.*Flags: [^\n]*Version5 EABI, hard-float ABI"

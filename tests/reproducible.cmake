@@ -38,12 +38,10 @@ if(NOT rc EQUAL 0)
 endif()
 
 string(TIMESTAMP iso "%Y-%m-%d")
-string(TIMESTAMP month "%b")
-string(TIMESTAMP day "%d")
-string(TIMESTAMP year "%Y")
-string(REGEX REPLACE "^0" " " day "${day}")
+string(TIMESTAMP date "%b %d %Y")   # as __DATE__ has it: "Dec  8 2026"
+string(REPLACE " 0" "  " date "${date}")
 cmake_host_system_information(RESULT host QUERY HOSTNAME)
-set(leaks "${SOURCE_DIR}" "${BINARY_DIR}" "${iso}" "${month} ${day} ${year}")
+set(leaks "${SOURCE_DIR}" "${BINARY_DIR}" "${iso}" "${date}")
 string(LENGTH "${host}" length)
 if(length GREATER 5)   # a shorter name turns up in any binary by chance
   list(APPEND leaks "${host}")

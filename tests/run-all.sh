@@ -35,18 +35,14 @@ if ((${#missing[@]})) || ! apt-cache show linux-image-armmp:armhf >/dev/null 2>&
 		apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || exit 1
 fi
 
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+mkdir -p build && log=build/run-all.log	# the last preset's output, kept
 passed=0 failed=0 table=""
 for preset in host host-static asan armv7 armv7-static; do
 	echo "== $preset"
 	cmake --workflow --preset "$preset" --fresh 2>&1 | tee "$log"
 	# ctest's closing line: "NN% tests passed, F tests failed out of T"
 	counts=$(sed -n 's/^[0-9]*% tests passed, \([0-9]*\) tests\{0,1\} failed out of \([0-9]*\)$/\1 \2/p' "$log")
-	if [[ -z $counts ]]; then
-		counts="1 1"	# it did not get as far as its tests
-	fi
-	read -r f t <<<"$counts"
+	read -r f t <<<"${counts:-1 1}"	# 1 1: it did not get as far as its tests
 	passed=$((passed + t - f)) failed=$((failed + f))
 	table+=$(printf '%-14s %6d %6d' "$preset" $((t - f)) "$f")$'\n'
 done
