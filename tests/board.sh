@@ -36,6 +36,7 @@ fi
 
 tool=$3 selftest=$4 work=$5 libdir=$6 readelf=$7
 limit=180
+# Each case is one line of the self-test's table, the board must run them all.
 cases=$(grep -c '^\(check\|lost\) ' "$selftest")
 
 # The Allwinner A10 of the cubieboard halts but never powers off: the run
