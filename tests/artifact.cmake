@@ -45,8 +45,9 @@ refuse("${symbols}" "GLOBAL[^\n]*(getBinIndex|getBuildNum)[^\n]*" "file-local qu
 # The package note names the tool, an architecture, and the version that
 # the installed tool answers for "-v".
 if(NOTE)
-  string(REGEX MATCH "Packaging Metadata: ([^\n]*)" _ "${shipped}")
-  set(json "${CMAKE_MATCH_1}")
+  # llvm-readelf 14 shows the note's type as a number and its text in hex.
+  expect("${shipped}" "FDO +0x[0-9a-f]+[ \t]+(FDO_PACKAGING_METADATA|[^\n]*0xcafe1a7e)" "package note")
+  file(STRINGS ${INSTALLED} json REGEX "^{\"")
   foreach(key name version architecture)
     string(JSON ${key} ERROR_VARIABLE error GET "${json}" ${key})
   endforeach()
