@@ -1,15 +1,13 @@
 #!/bin/sh
 # Boots an emulated ARM board, Debian's armmp kernel with busybox as its
-# whole userland, and runs verservice-selftest there against the tool
-# under busybox sh.  Passes only when the board booted the expected core
-# and the self-test ran every one of its cases with none failed.
+# whole userland, and runs verservice-selftest there against TOOL.  Passes
+# only when the board booted the expected core and the self-test ran all
+# its cases with none failed.  fetch takes the kernel and busybox-static
+# from Debian's armhf packages into CACHE.  When TOOL names a program
+# interpreter, it and the libraries TOOL needs come from LIBDIR.
 #
 #   board.sh fetch CACHE
 #   board.sh virt|cubieboard CACHE TOOL SELFTEST WORK LIBDIR READELF
-#
-# fetch takes the kernel and busybox-static from Debian's armhf packages
-# into CACHE.  When TOOL names a program interpreter, it and the libraries
-# TOOL needs are copied onto the board from LIBDIR.
 set -u
 board=$1 cache=$2
 
@@ -39,8 +37,7 @@ limit=180
 # Each case is one line of the self-test's table, the board must run them all.
 cases=$(grep -c '^\(check\|lost\) ' "$selftest")
 
-# The Allwinner A10 of the cubieboard halts but never powers off: the run
-# ends when the console says so.
+# The cubieboard (Allwinner A10) never powers off: the console ends the run.
 case $board in
 virt)		part=0xc07 console=ttyAMA0; set -- -M virt -cpu cortex-a7 -m 256 ;;
 cubieboard)	part=0xc08 console=ttyS0; set -- -M cubieboard -m 512 \

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs a static executable under a system call tracer and reports on
-# standard error, where the self-test sees it, every call that asks the
-# kernel for memory (brk, mmap, mmap2, mremap), and a trace that is missing.
+# standard error, where the self-test sees it, every brk, mmap, mmap2 or
+# mremap call, and a missing trace.
 #
 #   no-heap.sh strace|qemu-arm EXECUTABLE [ARGUMENT...]
 

@@ -1,10 +1,7 @@
-// The tool built with its main renamed, linked as the tool is, and called
-// in ways no shell can:
-//   probe          main with a count of 0 and a vector that holds only the
-//                  null pointer (since Linux 5.18 execve() hands such a
-//                  program {""} instead);
-//   probe write    main after a write to the image table, which must kill
-//                  the process with SIGSEGV before anything is printed.
+// The tool with its main renamed, linked as the tool is.  With no argument
+// it calls main with a count of 0 and a vector of only the null pointer
+// (since Linux 5.18 execve() hands such a program {""}); with one, it first
+// writes to the image table, which must kill it with SIGSEGV.
 #define main verserviceMain
 #include "../src/VerService.cpp"
 #undef main

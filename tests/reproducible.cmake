@@ -1,8 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
-# Builds the sources again from a copy elsewhere, with the same settings,
-# and fails unless the two executables are byte for byte the same and
-# neither the first build's paths, the host name nor today's date is in
-# them.
+# Builds the sources again from a copy elsewhere, with the same settings;
+# the two executables must be the same bytes, without the first build's
+# paths, the host name or today's date.
 #
 #   cmake -DSOURCE_DIR=<dir> -DBINARY_DIR=<dir> -DWORK=<dir> -DTOOL=<exe>
 #         -DGENERATOR=<name> -DSETTINGS=<cache file> -P reproducible.cmake

@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
-# Builds and tests every configuration: the build host (every case also
-# under valgrind memcheck), the host fully static, the sanitizers, and the
-# ARMv7-A appliance, dynamic and static, under qemu-arm and on emulated
-# boards.  Ends with a table of the presets and the line "N passed, N
-# failed" over all of them.
-#
-# First it installs, with apt-get, the Debian packages that the tests need
-# and this machine lacks, and says which.  Where it cannot (not root, no
-# apt-get) it names them and stops.
+# Installs, with apt-get, what the tests need and this machine lacks, and
+# says so; where it cannot (not root, no apt-get) it names it and stops.
+# Then builds and tests every preset: the build host (also under valgrind
+# memcheck), the host fully static, the sanitizers, and the ARMv7-A
+# appliance, dynamic and static, under qemu-arm and on emulated boards.
+# Ends with a table of the presets and "N passed, N failed" over them all.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,8 +1,8 @@
 cmake_minimum_required(VERSION 3.25)
 # Builds edited copies of the image table.  The compiler must refuse each
-# broken table with the table's own message; a good one must build, and
-# where the copies can run here, "-v" must end with the largest build
-# number wherever in the table it stands.
+# broken table with the table's own message; a good one must build and,
+# where it can run here, "-v" must end with the largest build number
+# wherever it stands.
 #
 #   cmake -DCXX=<compiler> -DSOURCE=<VerService.cpp> -DLARGEST=<number>
 #         -DWORK=<dir> [-DRUN=ON] -P table_guard.cmake
@@ -11,8 +11,7 @@ file(READ ${SOURCE} good)
 file(MAKE_DIRECTORY ${WORK})
 
 # The rows are found by their shape, not by this release's names and
-# numbers, so that the next release's table needs no edit here.  The
-# build has found nine of them, and LARGEST, the largest build number.
+# numbers; the build has found nine and the largest number, LARGEST.
 string(REGEX MATCHALL "{[ \t]*\"[^\"\n]+\",[ \t]*\"[0-9]+\"[ \t]*}" rows "${good}")
 math(EXPR above "${LARGEST} + 1")
 list(GET rows 0 first_row)
