@@ -1,38 +1,49 @@
 #!/bin/sh
 # Boots an emulated ARM board, Debian's armmp kernel with busybox as its
-# whole userland, and runs verservice-selftest there against TOOL.  Passes
-# only when the board booted the expected core and the self-test ran all
-# its cases with none failed.  fetch takes the kernel and busybox-static
-# from Debian's armhf packages into CACHE.  When TOOL names a program
-# interpreter, it and the libraries TOOL needs come from LIBDIR.
+# whole userland, and runs verservice-selftest there against TOOL, with
+# the kernel tracing every system call the tool makes.  Passes only when
+# the board booted the expected core, the self-test ran all its cases with
+# none failed, and no query made more than MAX system calls, if given; with HEAP=no,
+# none may be brk, mmap, mmap2 or mremap.  fetch takes the kernel,
+# busybox-static and ldconfig from Debian's armhf packages into CACHE.
+# When TOOL names a program interpreter, it and the libraries TOOL needs
+# come from LIBDIR, and ldconfig writes the cache a recorder's root has.
 #
 #   board.sh fetch CACHE
-#   board.sh virt|cubieboard CACHE TOOL SELFTEST WORK LIBDIR READELF
+#   board.sh virt|cubieboard CACHE TOOL SELFTEST WORK LIBDIR READELF MAX HEAP
 set -u
-board=$1 cache=$2
+board=$1 cache=$2/armmp
 
 if [ "$board" = fetch ]; then
-	[ -e "$cache/fetched" ] && exit 0
-	mkdir -p "$cache" && cd "$cache" || exit 1
+	# One fetch at a time, into a directory that is renamed into place
+	# whole, so that an interrupted one leaves nothing that looks done.
+	mkdir -p "$2" && exec 9>"$2/lock" && flock 9 || exit 1
+	[ -d "$cache" ] && exit 0
+	new=$(mktemp -d "$cache.XXXXXX") || exit 1
+	trap 'rm -rf "$new"' EXIT
+	trap 'exit 1' HUP INT TERM
+	cd "$new" || exit 1
 	kernel=$(apt-cache depends linux-image-armmp:armhf 2>/dev/null |
 		sed -n 's/.*Depends: \(linux-image-[^:]*\).*/\1/p' | head -n 1)
-	if [ -z "$kernel" ] ||
-		! apt-get download -q "$kernel:armhf" busybox-static:armhf >download.log 2>&1; then
-		cat download.log 2>/dev/null
-		echo "board.sh: cannot fetch Debian's linux-image-armmp:armhf and" \
-			"busybox-static:armhf into $cache.  Add the architecture and" \
-			"update the package lists first: dpkg --add-architecture armhf &&" \
-			"apt-get update; the boards also need qemu-system-arm and cpio."
+	if [ -z "$kernel" ] || ! apt-get download -q "$kernel:armhf" \
+		busybox-static:armhf libc-bin:armhf >download.log 2>&1; then
+		cat download.log
+		echo "board.sh: cannot fetch Debian's linux-image-armmp:armhf," \
+			"busybox-static:armhf and libc-bin:armhf into $cache.  Add the" \
+			"architecture and update the package lists first: dpkg" \
+			"--add-architecture armhf && apt-get update; the boards also" \
+			"need qemu-system-arm and cpio."
 		exit 1
 	fi
 	dpkg-deb --fsys-tarfile "$kernel"_*.deb | tar -x --wildcards './boot/vmlinuz-*' \
 		'./usr/lib/linux-image-*/sun4i-a10-cubieboard.dtb' &&
 		dpkg-deb --fsys-tarfile busybox-static_*.deb | tar -x ./bin/busybox &&
-		rm -f ./*.deb download.log && touch fetched
+		dpkg-deb --fsys-tarfile libc-bin_*.deb | tar -x ./sbin/ldconfig &&
+		rm -f ./*.deb download.log && mv "$new" "$cache"
 	exit
 fi
 
-tool=$3 selftest=$4 work=$5 libdir=$6 readelf=$7
+tool=$3 selftest=$4 work=$5 libdir=$6 readelf=$7 max=$8 heap=$9
 limit=180
 # Each case is one line of the self-test's table, the board must run them all.
 cases=$(grep -c '^\(check\|lost\) ' "$selftest")
@@ -55,7 +66,9 @@ if [ -n "$interp" ]; then
 	for lib in $(echo "$elf" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p'); do
 		cp "$libdir/$lib" "$root/lib/" || exit 1
 	done
-	mkdir -p "$root${interp%/*}" && cp "$libdir/${interp##*/}" "$root$interp" || exit 1
+	mkdir -p "$root${interp%/*}" "$root/etc" "$root/sbin" &&
+		cp "$libdir/${interp##*/}" "$root$interp" &&
+		cp "$cache/sbin/ldconfig" "$root/sbin/" || exit 1
 fi
 cat >"$root/init" <<'INIT'
 #!/bin/busybox sh
@@ -64,9 +77,22 @@ mkdir -p /proc /sys /dev
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
+[ -x /sbin/ldconfig ] && /sbin/ldconfig
 cpu() { sed -n "s/^$1[[:space:]]*: *//p" /proc/cpuinfo | head -n 1; }
 echo "board: kernel $(uname -r), CPU part $(cpu 'CPU part'), features: $(cpu Features)"
+t=/sys/kernel/tracing
+mount -t tracefs tracefs $t
+echo 'comm == "verservice"' >$t/events/raw_syscalls/sys_enter/filter
+echo 1 >$t/events/raw_syscalls/sys_enter/enable
+calls() { sed -n 's/.*sys_enter: NR \([0-9]*\) .*/\1/p' $t/trace | tr '\n' ' '; }
 sh /bin/verservice-selftest verservice
+echo "board: system calls of the self-test: $(calls | tr ' ' '\n' | sort -un | tr '\n' ' ')"
+for query in -m -p -v -iv '-b web.bin' '-b nosuch.bin' ''; do
+	: >$t/trace
+	verservice $query >/dev/null
+	set -- $(calls)
+	echo "board: $# system calls for [$query]: $*"
+done
 echo "board: done"
 poweroff -f
 INIT
@@ -75,6 +101,7 @@ chmod +x "$root/init"
 
 echo "board.sh: booting $board ($*), at most $limit s"
 start=$(date +%s)
+: >"$work/raw"
 timeout $limit qemu-system-arm "$@" -nic none -nographic -no-reboot \
 	-kernel "$(echo "$cache"/boot/vmlinuz-*)" -initrd "$work/initrd" \
 	-append "console=$console quiet panic=-1" </dev/null >"$work/raw" 2>&1 &
@@ -92,3 +119,15 @@ grep -q "^board: .*CPU part $part," "$work/console" ||
 	{ echo "board.sh: the board did not boot a core with CPU part $part"; exit 1; }
 grep -q "^$cases passed, 0 failed\$" "$work/console" ||
 	{ echo "board.sh: no \"$cases passed, 0 failed\" on the console within $limit s"; exit 1; }
+# The kernel's own numbers, ARM EABI: brk 45, mmap 90, mremap 163, mmap2 192;
+# a query of a static build makes set_tls 983045 (ARM's own), set_tid_address
+# 256, writev 146 and exit_group 248.
+if [ "$heap" = no ] && grep -qE '^board: [^:]*:( [0-9]+)* (45|90|163|192)( |$)' "$work/console"; then
+	echo "board.sh: the tool asked the kernel for memory (brk, mmap, mmap2 or mremap)"
+	exit 1
+fi
+counts=$(sed -n 's/^board: \([0-9]*\) system calls for .*/\1/p' "$work/console")
+[ -n "$counts" ] || { echo "board.sh: no trace of the queries"; exit 1; }
+for n in $counts; do
+	[ -z "$max" ] || [ "$n" -le "$max" ] || { echo "board.sh: a query made $n system calls, more than $max"; exit 1; }
+done
