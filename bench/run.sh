@@ -32,8 +32,14 @@ echo 'int main(void) { return 0; }' >"$static/floor.cpp"
 	cd "$static"
 	flags=$(sed -n 's/^CXX_\(INCLUDES\|FLAGS\) = //p' CMakeFiles/verservice.dir/flags.make | tr '\n' ' ')
 	link=$(<CMakeFiles/verservice.dir/link.txt)
+	floor=${link/CMakeFiles\/verservice.dir\/src\/VerService.cpp.o -o verservice/floor.o -o floor}
+	if [[ $floor == "$link" ]]; then
+		echo "bench/run.sh: cannot make the floor's link line from: $link" >&2
+		exit 1
+	fi
+	rm -f floor.o floor
 	eval "${link%% *} $flags -c floor.cpp -o floor.o"
-	eval "${link/CMakeFiles\/verservice.dir\/src\/VerService.cpp.o -o verservice/floor.o -o floor}"
+	eval "$floor"
 )
 
 queries=(-m -p -v -iv "-b web.bin" "-b nosuch.bin")
