@@ -1,13 +1,11 @@
 #!/bin/sh
 # Boots an emulated ARM board, Debian's armmp kernel with busybox as its
-# whole userland, and runs verservice-selftest there against TOOL, with
-# the kernel tracing every system call the tool makes.  Passes only when
-# the board booted the expected core, the self-test ran all its cases with
-# none failed, and no query made more than MAX system calls, if given; with HEAP=no,
-# none may be brk, mmap, mmap2 or mremap.  fetch takes the kernel,
-# busybox-static and ldconfig from Debian's armhf packages into CACHE.
-# When TOOL names a program interpreter, it and the libraries TOOL needs
-# come from LIBDIR, and ldconfig writes the cache a recorder's root has.
+# userland, and runs verservice-selftest there against TOOL while the
+# kernel traces the tool's system calls.  Fails unless the expected core
+# booted, no case failed, no query made more than MAX system calls, and,
+# with HEAP=no, none was brk, mmap, mmap2 or mremap.  A TOOL with a program
+# interpreter gets it and its libraries from LIBDIR, and ldconfig's cache.
+# fetch takes the kernel, busybox and ldconfig from Debian's armhf packages.
 #
 #   board.sh fetch CACHE
 #   board.sh virt|cubieboard CACHE TOOL SELFTEST WORK LIBDIR READELF MAX HEAP

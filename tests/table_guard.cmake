@@ -1,12 +1,10 @@
 cmake_minimum_required(VERSION 3.25)
-# Edits the image table in a copy of the sources, configured once with
-# this build's settings at a longer path, and builds each edit as a
-# release engineer would.  The compiler, not configure, must refuse a
-# broken table with the table's own message.  A good one must build, and
-# the package note and "-v" (where it can run here) must both end with
-# the largest build number, wherever it stands and however the rows are
-# laid out.  With SAME_BYTES, the unchanged source must give this build's
-# bytes.
+# Edits the image table in a copy of the sources and builds each edit as
+# a release engineer would.  The compiler, not configure, must refuse a
+# broken table with its own message.  A good one must build, and its note
+# and "-v" must both end with the largest build number, wherever it stands
+# and however the rows are laid out.  With SAME_BYTES, the unchanged
+# source must give this build's bytes at another path.
 #
 #   cmake -DSOURCE_DIR=<dir> -DTOOL=<exe> -DVERSION=<version>
 #         -DWORK=<dir> -DGENERATOR=<name> -DSETTINGS=<cache file>
