@@ -94,12 +94,11 @@ chmod +x "$root/init"
 
 echo "board.sh: booting $board ($*), at most $limit s"
 start=$(date +%s)
-: >"$work/raw"
 timeout $limit qemu-system-arm "$@" -nic none -nographic -no-reboot \
 	-kernel "$(echo "$cache"/boot/vmlinuz-*)" -initrd "$work/initrd" \
 	-append "console=$console quiet panic=-1" </dev/null >"$work/raw" 2>&1 &
 qemu=$!
-while kill -0 $qemu 2>/dev/null && ! grep -q '^board: done' "$work/raw"; do
+while kill -0 $qemu 2>/dev/null && ! grep -qs '^board: done' "$work/raw"; do
 	sleep 1
 done
 kill $qemu 2>/dev/null

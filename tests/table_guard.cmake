@@ -69,10 +69,7 @@ foreach(case IN ITEMS
     "blank;1;\" 81736\";${digits}"
     "empty;1;\"\";${digits}"
     "too_large;1;\"2147483648\";${digits}")
-  list(GET case 0 name)
-  list(GET case 1 column)
-  list(GET case 2 text)
-  list(GET case 3 message)
+  list(POP_FRONT case name column text message)
   edit(5 ${column} "${text}" source)
   try("${source}")
   string(FIND "${out}" "${message}" at)
@@ -94,8 +91,7 @@ string(REGEX REPLACE "\"[0-9]+\"" "\n\t\t\"${above}\"" to "${from}")
 string(REPLACE "${from}" "${to}" laid_out "${laid_out}")
 foreach(case IN ITEMS "in_row_4;2147483647" "in_row_8;${above}" "in_row_0;${above}"
     "laid_out;${above}")
-  list(GET case 0 name)
-  list(GET case 1 number)
+  list(POP_FRONT case name number)
   set(want ${fields}.${number})
   try("${${name}}")
   if(NOT rc EQUAL 0)
@@ -132,8 +128,7 @@ endif()
 string(TIMESTAMP date "%b %d %Y")
 string(REPLACE " 0" "  " date "${date}")
 cmake_host_system_information(RESULT host QUERY HOSTNAME)
-string(LENGTH "${host}" length)
-if(length LESS 6)   # a shorter name turns up in any binary by chance
+if(NOT host MATCHES "......")   # a shorter name turns up in any binary by chance
   set(host "${date}")
 endif()
 file(STRINGS ${TOOL} leaked REGEX "${date}|${host}")
