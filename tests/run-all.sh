@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 # What the tests run, or a file only that package brings: its package.
 missing=()
 for need in cmake:cmake make:make g++:g++ readelf:binutils valgrind:valgrind \
-	strace:strace arm-linux-gnueabihf-g++:g++-arm-linux-gnueabihf qemu-arm:qemu-user \
+	arm-linux-gnueabihf-g++:g++-arm-linux-gnueabihf qemu-arm:qemu-user \
 	qemu-system-arm:qemu-system-arm cpio:cpio \
 	/usr/lib/x86_64-linux-musl/libc.a:musl-dev \
 	/usr/lib/arm-linux-musleabihf/libc.a:musl-dev:armhf; do
