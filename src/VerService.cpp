@@ -41,41 +41,38 @@ constexpr int aiInternal[3] = { 1, 0, 0 };
  */
 constexpr bool sameText(const char *a, const char *b)
 {
-	while (*a != '\0' && *a == *b)
-		a++, b++;
-	return *a == *b;
+	return *a == *b && (*a == '\0' || sameText(a + 1, b + 1));
 }
 
-constexpr bool namesDistinct()
+/* Row i's name against those of rows j to the last. */
+constexpr bool nameUnique(int i, int j)
 {
-	for (int i = 0; i < nBins; i++)
-		for (int j = i + 1; j < nBins; j++)
-			if (sameText(a2pcVersion[i][0], a2pcVersion[j][0]))
-				return false;
-	return true;
+	return j == nBins ||
+	    (!sameText(a2pcVersion[i][0], a2pcVersion[j][0]) &&
+	    nameUnique(i, j + 1));
+}
+
+constexpr bool namesDistinct(int i = 0)
+{
+	return i == nBins || (nameUnique(i, i + 1) && namesDistinct(i + 1));
 }
 
 /*
  * Plain digits only: a sign, a blank or a suffix would be read by "%d"
- * differently from how it is printed for "-b".
+ * differently from how it is printed for "-b".  n is the value so far,
+ * held wider than int so that one digit too many shows.
  */
-constexpr bool buildTextsDecimal()
+constexpr bool digitsFrom(const char *p, long long n)
 {
-	for (int i = 0; i < nBins; i++) {
-		const char *p = a2pcVersion[i][1];
-		long long n = 0;
+	return *p == '\0' || (*p >= '0' && *p <= '9' &&
+	    n * 10 + (*p - '0') <= 2147483647 &&
+	    digitsFrom(p + 1, n * 10 + (*p - '0')));
+}
 
-		if (*p == '\0')
-			return false;
-		for (; *p != '\0'; p++) {
-			if (*p < '0' || *p > '9')
-				return false;
-			n = n * 10 + (*p - '0');
-			if (n > 2147483647)
-				return false;
-		}
-	}
-	return true;
+constexpr bool buildTextsDecimal(int i = 0)
+{
+	return i == nBins || (*a2pcVersion[i][1] != '\0' &&
+	    digitsFrom(a2pcVersion[i][1], 0) && buildTextsDecimal(i + 1));
 }
 
 static_assert(sizeof(int) == 4, "build numbers are 32-bit");

@@ -1,10 +1,10 @@
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.18...4.3)
 # Checks the executable itself, not its answers: the stripped install, as
 # an integrator ships it, and the symbols of the build that made it.
 #
 #   cmake -DINSTALLED=<stripped install> -DTOOL=<exe> -DOBJECT=<its object>
 #         -DPROBE=<object with a local array> -DREADELF=<readelf>
-#         [-DPROCESSOR=<processor>] [-DNOTE=ON] [-DLINKAGE=dynamic|static] [-DLIBC=musl]
+#         [-DFLOAT_ABI=hard|soft] [-DNOTE=ON] [-DLINKAGE=dynamic|static] [-DLIBC=musl]
 #         [-DHARDENED=ON] [-DMAX_SIZE=<bytes>] [-DREADME=<file>] -P artifact.cmake
 
 function(readelf out)
@@ -46,11 +46,27 @@ if(NOTE)
   expect("${shipped}" "FDO +0x[0-9a-f]+[ \t]+(FDO_PACKAGING_METADATA|[^\n]*0xcafe1a7e)" "package note")
 endif()
 
-if(PROCESSOR MATCHES "^arm")
-  expect("${shipped}" "Class: +ELF32\n.*Machine: +ARM\n.*Flags: [^\n]*Version5 EABI, hard-float ABI"
-    "32-bit ARM, EABI5 hard-float")
-  expect("${shipped}" "Tag_CPU_arch: v7\n +Tag_CPU_arch_profile: Application\n.*Tag_ABI_VFP_args: VFP registers"
-    "ARMv7-A, arguments in VFP registers")
+# ARMv7-A, EABI version 5, with the float ABI the compiler was asked for.
+# The header's flags are read as a number, and each attribute in either
+# readelf's words: GNU's "Tag_CPU_arch: v7", LLVM's "CPU_arch" above
+# "Description: ARM v7".
+if(FLOAT_ABI)
+  string(REGEX MATCH "Flags: +0x([0-9a-fA-F]+)" _ "${shipped}")
+  math(EXPR eabi "(0x0${CMAKE_MATCH_1} >> 24) & 0xff")
+  math(EXPR hard "(0x0${CMAKE_MATCH_1} >> 10) & 1")   # EF_ARM_ABI_FLOAT_HARD
+  math(EXPR soft "(0x0${CMAKE_MATCH_1} >> 9) & 1")    # EF_ARM_ABI_FLOAT_SOFT
+  if(NOT shipped MATCHES "Machine: +ARM\n" OR NOT eabi EQUAL 5 OR NOT ${FLOAT_ABI})
+    message(SEND_ERROR "not 32-bit ARM, EABI5 ${FLOAT_ABI}-float: EABI ${eabi}, "
+      "hard ${hard}, soft ${soft}")
+  endif()
+  expect("${shipped}" "CPU_arch(:|\n +Description: ARM) v7\n" "ARMv7")
+  expect("${shipped}" "CPU_arch_profile(:|\n +Description:) Application\n" "A profile")
+  set(vfp_args "ABI_VFP_args(: VFP registers|\n +Description: AAPCS VFP)")
+  if(FLOAT_ABI STREQUAL "hard")
+    expect("${shipped}" "${vfp_args}" "arguments in VFP registers")
+  elseif(shipped MATCHES "${vfp_args}")
+    message(SEND_ERROR "soft-float ABI asked for, yet arguments go in VFP registers")
+  endif()
 endif()
 
 if(LINKAGE STREQUAL "dynamic")
@@ -89,10 +105,11 @@ if(LIBC STREQUAL "musl")
 endif()
 
 if(HARDENED)
-  # The probe's local array is what -fstack-protector-strong always guards.
+  # The probe's local arrays are what -fstack-protector-strong always
+  # guards, and its strcpy into one is what GCC and Clang both fortify.
   expect("${symbols}" "UND __stack_chk_fail\n" "stack protector")
   if(NOT LIBC STREQUAL "musl")   # musl has no _FORTIFY_SOURCE
-    expect("${symbols}" "UND __[a-z]+_chk\n" "_FORTIFY_SOURCE")
+    expect("${symbols}" "UND __strcpy_chk\n" "_FORTIFY_SOURCE")
   endif()
 endif()
 

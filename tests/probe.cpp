@@ -1,7 +1,8 @@
 // The tool with its main renamed, linked as the tool is.  With no argument
 // it calls main with a count of 0 and a vector of only the null pointer
 // (since Linux 5.18 execve() hands such a program {""}); with one, it first
-// writes to the image table, which must kill it with SIGSEGV.
+// copies it, as _FORTIFY_SOURCE checks, and writes to the image table,
+// which must kill it with SIGSEGV.
 #define main verserviceMain
 #include "../src/VerService.cpp"
 #undef main
@@ -9,11 +10,13 @@
 int main(int argc, char *argv[])
 {
 	char *none[] = { nullptr };
-	char *query[] = { argv[0], const_cast<char *>("-b"),
+	char acArg[16];
+	char *query[] = { acArg, const_cast<char *>("-b"),
 	    const_cast<char *>(a2pcVersion[0][0]), nullptr };
 
 	if (argc < 2)
 		return verserviceMain(0, none);
+	strcpy(acArg, argv[1]);
 	*const_cast<const char *volatile *>(&a2pcVersion[0][1]) = "written";
 	return verserviceMain(3, query);
 }

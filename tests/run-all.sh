@@ -2,8 +2,9 @@
 # Installs, with apt-get, what the tests need and this machine lacks, and
 # says so; where it cannot (not root, no apt-get) it names it and stops.
 # Then builds and tests every preset: the build host (also under valgrind
-# memcheck), the host fully static, the sanitizers, and the ARMv7-A
-# appliance, dynamic and static, under qemu-arm and on emulated boards.
+# memcheck), the host fully static, the sanitizers with Clang, and the
+# ARMv7-A appliance, dynamic and static, hard- and soft-float, under
+# qemu-arm and on emulated boards.
 # Ends with a table of the presets and "N passed, N failed" over them all.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -11,12 +12,13 @@ cd "$(dirname "$0")/.."
 # What the tests run, or a file only that package brings: its package.
 missing=()
 for need in cmake:cmake make:make g++:g++ readelf:binutils valgrind:valgrind \
-	arm-linux-gnueabihf-g++:g++-arm-linux-gnueabihf qemu-arm:qemu-user \
-	qemu-system-arm:qemu-system-arm cpio:cpio \
+	clang++:clang '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.asan-x86_64.a:libclang-rt-14-dev' \
+	arm-linux-gnueabihf-g++:g++-arm-linux-gnueabihf arm-linux-gnueabi-g++:g++-arm-linux-gnueabi \
+	qemu-arm:qemu-user qemu-system-arm:qemu-system-arm cpio:cpio \
 	/usr/lib/x86_64-linux-musl/libc.a:musl-dev \
 	/usr/lib/arm-linux-musleabihf/libc.a:musl-dev:armhf; do
 	what=${need%%:*}
-	command -v "$what" >/dev/null 2>&1 || [[ -e $what ]] || missing+=("${need#*:}")
+	command -v "$what" >/dev/null 2>&1 || compgen -G "$what" >/dev/null || missing+=("${need#*:}")
 done
 # The boards' kernel and busybox come from Debian's armhf package lists.
 if ((${#missing[@]})) || ! apt-cache show linux-image-armmp:armhf >/dev/null 2>&1; then
@@ -34,7 +36,7 @@ fi
 
 mkdir -p build && log=build/run-all.log	# the last preset's output, kept
 passed=0 failed=0 table=""
-for preset in host host-static asan armv7 armv7-static; do
+for preset in host host-static asan armv7 armv7-static armv7-softfp; do
 	echo "== $preset"
 	cmake --workflow --preset "$preset" --fresh 2>&1 | tee "$log"
 	# ctest's closing line: "NN% tests passed, F tests failed out of T"

@@ -1,4 +1,4 @@
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.18...4.3)
 # Edits the image table in a copy of the sources and builds each edit as
 # a release engineer would.  The compiler, not configure, must refuse a
 # broken table with its own message.  A good one must build, and its note
@@ -34,7 +34,8 @@ function(try source)
   file(WRITE ${copy}/src/VerService.cpp "${source}")
   execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK}/build
     OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE rc)
-  return(PROPAGATE rc out)
+  set(rc ${rc} PARENT_SCOPE)
+  set(out "${out}" PARENT_SCOPE)
 endfunction()
 
 # The rows are found by their shape, not by this release's names and
@@ -104,7 +105,8 @@ foreach(case IN ITEMS "in_row_4;2147483647" "in_row_8;${above}" "in_row_0;${abov
     file(STRINGS ${exe} json REGEX "^{\"")
   endif()
   foreach(key name version architecture)
-    string(JSON ${key} ERROR_VARIABLE error GET "${json}" ${key})
+    string(REGEX MATCH "\"${key}\":\"([^\"]*)\"" _ "${json}")
+    set(${key} "${CMAKE_MATCH_1}")
   endforeach()
   if(EMULATOR OR NOT CROSS)
     execute_process(COMMAND ${EMULATOR} ${exe} -v OUTPUT_VARIABLE answer)
