@@ -13,27 +13,42 @@
 constexpr int nBins = 9;
 
 /*
+ * What changes from one release to the next is a file of its own: the
+ * firmware build may write it from the images it has just built and name
+ * it in VERSERVICE_RELEASE.  One FIRMWARE and one INTERNAL line give the
+ * first three fields of "-v" and "-iv", nine IMAGE lines the images.  It
+ * is read twice: for the fields, then for the table.
+ */
+#ifndef VERSERVICE_RELEASE
+#define VERSERVICE_RELEASE "release.def"
+#endif
+
+#define FIRMWARE(a, b, c)	constexpr int aiFirmware[3] = { a, b, c };
+#define INTERNAL(a, b, c)	constexpr int aiInternal[3] = { a, b, c };
+#define IMAGE(pcName, pcBuild)
+#include VERSERVICE_RELEASE
+#undef FIRMWARE
+#undef INTERNAL
+#undef IMAGE
+
+/*
  * The images of the firmware package and their build numbers.  The
  * numbers are kept as text: a single image's number is printed exactly
  * as the build system stamped it, and the package number is read from
  * the same text, so there is no second copy to drift out of step.
  */
-extern constexpr const char *a2pcVersion[nBins][2] = {
-	{ "00_switch_oem.bin",	"82307" },
-	{ "dvrrdk.bin",		"75245" },
-	{ "kernel.bin",		"76345" },
-	{ "logo.bin",		"65926" },
-	{ "manufactory.bin",	"81499" },
-	{ "replace.bin",	"76031" },
-	{ "service.bin",	"82285" },
-	{ "UI.bin",		"81736" },
-	{ "web.bin",		"82307" },
+#define FIRMWARE(a, b, c)
+#define INTERNAL(a, b, c)
+#define IMAGE(pcName, pcBuild)	{ pcName, pcBuild },
+extern constexpr const char *a2pcVersion[][2] = {
+#include VERSERVICE_RELEASE
 };
+#undef FIRMWARE
+#undef INTERNAL
+#undef IMAGE
 
 constexpr char acBrand[] = "MORVAX";
 constexpr char acModel[] = "QRN-5730";
-constexpr int aiFirmware[3] = { 1, 6, 4 };
-constexpr int aiInternal[3] = { 1, 0, 0 };
 
 /*
  * Whoever edits the table for the next release hears about a slip from
@@ -75,10 +90,49 @@ constexpr bool buildTextsDecimal(int i = 0)
 	    digitsFrom(a2pcVersion[i][1], 0) && buildTextsDecimal(i + 1));
 }
 
+/* As "%d" reads a text that buildTextsDecimal has passed. */
+constexpr int valueOf(const char *p, int n = 0)
+{
+	return *p == '\0' ? n : valueOf(p + 1, n * 10 + (*p - '0'));
+}
+
+constexpr int largestBuild(int i = 0, int iMax = 0)
+{
+	return i == nBins ? iMax : largestBuild(i + 1,
+	    valueOf(a2pcVersion[i][1]) > iMax ? valueOf(a2pcVersion[i][1]) : iMax);
+}
+
 static_assert(sizeof(int) == 4, "build numbers are 32-bit");
+static_assert(sizeof a2pcVersion / sizeof a2pcVersion[0] == nBins,
+    "the release does not list nine images");
 static_assert(namesDistinct(), "two images share a name");
 static_assert(buildTextsDecimal(),
     "a build number is not plain decimal digits within 2147483647");
+
+/*
+ * A CMake build has read the release too, for the project version, the
+ * package note, sw-versions and the self-test's answers: what it read
+ * must be what is compiled here.
+ */
+#ifdef VERSERVICE_READ
+#include VERSERVICE_READ
+
+constexpr bool sameFields(const int *a, const int *b)
+{
+	return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
+}
+
+constexpr bool sameRows(int i = 0)
+{
+	return i == nBins || (sameText(a2pcRead[i][0], a2pcVersion[i][0]) &&
+	    sameText(a2pcRead[i][1], a2pcVersion[i][1]) && sameRows(i + 1));
+}
+
+static_assert(sizeof a2pcRead == sizeof a2pcVersion && sameRows() &&
+    sameFields(aiReadFirmware, aiFirmware) &&
+    sameFields(aiReadInternal, aiInternal) && iReadBuild == largestBuild(),
+    "the build read another release than the compiler compiles");
+#endif
 
 static int getBinIndex(const char *pcName)
 {

@@ -2,8 +2,9 @@ cmake_minimum_required(VERSION 3.18...4.3)
 # Checks the executable itself, not its answers: the stripped install, as
 # an integrator ships it, and the symbols of the build that made it.
 #
-#   cmake -DINSTALLED=<stripped install> -DTOOL=<exe> -DOBJECT=<its object>
-#         -DPROBE=<object with a local array> -DREADELF=<readelf>
+#   cmake -DINSTALLED=<stripped install> -DTOOL=<exe> -DOBJECT=<the module, without LTO>
+#         -DPROBE=<exe with a local array> -DREADELF=<readelf> -DVERSION=<version>
+#         -DSOURCE_DIR=<dir> -DBINARY_DIR=<dir> -DRELEASE=<file>
 #         [-DFLOAT_ABI=hard|soft] [-DNOTE=ON] [-DLINKAGE=dynamic|static] [-DLIBC=musl]
 #         [-DHARDENED=ON] [-DMAX_SIZE=<bytes>] [-DREADME=<file>] -P artifact.cmake
 
@@ -40,11 +41,33 @@ if(NOT globals STREQUAL "a2pcVersion;main")
   message(SEND_ERROR "the module's globals are [${globals}], not [a2pcVersion;main]")
 endif()
 
-# The package note survives the stripped install; table_guard reads it.
-# llvm-readelf 14 shows the note's type as a number and its text in hex.
+# The package note survives the stripped install, with the version that
+# configure read.  llvm-readelf 14 shows the note's type as a number and
+# its text in hex, so the text is read from the file itself.
 if(NOTE)
   expect("${shipped}" "FDO +0x[0-9a-f]+[ \t]+(FDO_PACKAGING_METADATA|[^\n]*0xcafe1a7e)" "package note")
+  file(STRINGS ${INSTALLED} json REGEX "^{\"")
+  expect("${json}" "\"name\":\"verservice\",\"version\":\"${VERSION}\",\"architecture\":\"[a-z0-9_]+\"}$"
+    "the package note's name, version and architecture")
 endif()
+
+# What ships holds no path of the sources, the build or the release, nor
+# the date that __DATE__ would give ("Dec  9 2026") or the host name: the
+# same sources build the same bytes anywhere.
+string(TIMESTAMP date "%b %d %Y")
+string(REPLACE " 0" "  " date "${date}")
+cmake_host_system_information(RESULT host QUERY HOSTNAME)
+if(NOT host MATCHES "......")   # a shorter name turns up in any binary by chance
+  set(host "")
+endif()
+file(STRINGS ${INSTALLED} strings)
+get_filename_component(release_dir "${RELEASE}" DIRECTORY)
+foreach(leak IN ITEMS "${SOURCE_DIR}" "${BINARY_DIR}" "${release_dir}" "${date}" "${host}")
+  string(FIND "${strings}" "${leak}" at)
+  if(leak AND at GREATER -1)
+    message(SEND_ERROR "the executable holds \"${leak}\"")
+  endif()
+endforeach()
 
 # ARMv7-A, EABI version 5, with the float ABI the compiler was asked for.
 # The header's flags are read as a number, and the attributes in either
@@ -101,9 +124,9 @@ endif()
 if(HARDENED)
   # The probe's local arrays are what -fstack-protector-strong always
   # guards, and its strcpy into one is what GCC and Clang both fortify.
-  expect("${symbols}" "UND __stack_chk_fail\n" "stack protector")
+  expect("${symbols}" " __stack_chk_fail(@[^\n]*)?\n" "stack protector")
   if(NOT LIBC STREQUAL "musl")   # musl has no _FORTIFY_SOURCE
-    expect("${symbols}" "UND __strcpy_chk\n" "_FORTIFY_SOURCE")
+    expect("${symbols}" " __strcpy_chk(@[^\n]*)?\n" "_FORTIFY_SOURCE")
   endif()
 endif()
 

@@ -6,28 +6,40 @@
 # with HEAP=no, none was brk, mmap, mmap2 or mremap.  A TOOL with a program
 # interpreter gets it and its libraries from LIBDIR, and ldconfig's cache.
 # fetch takes the kernel, busybox and ldconfig from Debian's armhf packages.
+# AUTO: exit 77, a skip, when the board cannot be had; ON: fail then.
 #
-#   board.sh fetch CACHE
-#   board.sh virt|cubieboard CACHE TOOL SELFTEST WORK LIBDIR READELF MAX HEAP
+#   board.sh fetch AUTO|ON CACHE
+#   board.sh virt|cubieboard AUTO|ON CACHE TOOL SELFTEST WORK LIBDIR READELF MAX HEAP
 set -u
-board=$1 cache=$2/armmp
+board=$1 mode=$2
+shift 2
+cache=$1/armmp
+
+cannot() {
+	echo "board.sh: no board here: $*"
+	[ "$mode" = AUTO ] && exit 77
+	exit 1
+}
+for need in qemu-system-arm:qemu-system-arm cpio:cpio flock:util-linux; do
+	command -v "${need%:*}" >/dev/null || cannot "no ${need%:*} (Debian package ${need#*:})"
+done
 
 if [ "$board" = fetch ]; then
 	# One fetch at a time, into a directory that is renamed into place
 	# whole, so that an interrupted one leaves nothing that looks done;
 	# the next one clears what it left.
-	mkdir -p "$2" && exec 9>"$2/lock" && flock 9 || exit 1
+	mkdir -p "$1" && exec 9>"$1/lock" && flock 9 || exit 1
 	[ -d "$cache" ] && exit 0
+	command -v apt-get >/dev/null || cannot "no apt-get to fetch Debian's armhf kernel and busybox"
 	new=$cache.new
 	rm -rf "$new" && mkdir "$new" && cd "$new" || exit 1
 	kernel=$(apt-cache depends linux-image-armmp:armhf 2>/dev/null |
 		sed -n 's/.*Depends: \(linux-image-[^:]*\).*/\1/p' | head -n 1)
 	if [ -z "$kernel" ] || ! apt-get download -q "$kernel:armhf" \
 		busybox-static:armhf libc-bin:armhf >download.log 2>&1; then
-		cat download.log
-		echo "board.sh: cannot fetch the armhf kernel, busybox and ldconfig into $cache;" \
-			"first: dpkg --add-architecture armhf && apt-get update"
-		exit 1
+		cat download.log 2>/dev/null
+		cannot "the armhf kernel, busybox and ldconfig cannot be fetched into $cache;" \
+			"where apt-get can, first: dpkg --add-architecture armhf && apt-get update"
 	fi
 	dpkg-deb --fsys-tarfile "$kernel"_*.deb | tar -x --wildcards './boot/vmlinuz-*' \
 		'./usr/lib/linux-image-*/sun4i-a10-cubieboard.dtb' &&
@@ -37,7 +49,8 @@ if [ "$board" = fetch ]; then
 	exit
 fi
 
-tool=$3 selftest=$4 work=$5 libdir=$6 readelf=$7 max=$8 heap=$9
+[ -d "$cache" ] || cannot "no kernel and busybox in $cache: see board.fetch"
+tool=$2 selftest=$3 work=$4 libdir=$5 readelf=$6 max=$7 heap=$8
 limit=180
 # Each case is one line of the self-test's table, the board must run them all.
 cases=$(grep -c '^\(check\|lost\) ' "$selftest")

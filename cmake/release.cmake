@@ -1,0 +1,110 @@
+cmake_minimum_required(VERSION 3.18...4.3)
+# Reads a release file, which the compiler includes as well: a FIRMWARE, an
+# INTERNAL and nine IMAGE lines, in that order, each in exactly the shape
+# below and ended by a line end, and nothing else.  So strict a shape
+# leaves the preprocessor no comment, condition, splice or octal number
+# to read otherwise, and the build proves it read the same (release_check).
+# A fault the compiler would refuse is refused here with its words.
+#
+#   cmake -DRELEASE=<file> -P release.cmake     prints the version it reads
+
+set(release_digits "a build number is not plain decimal digits within 2147483647")
+
+# Sets release_firmware and release_internal (each a list of three fields),
+# release_names and release_builds (the nine images), release_build (the
+# largest build number) and release_version (what "-v" answers).
+# One line, as a compiler would say it, left unwrapped by its leading blank.
+macro(refuse text)
+  message(FATAL_ERROR " ${file}:${n}: ${text}")
+endmacro()
+
+function(release_read file)
+  set(fields "\\((0|[1-9][0-9]*), (0|[1-9][0-9]*), (0|[1-9][0-9]*)\\)")
+  set(say_fields "(N, N, N), each N a decimal number within 2147483647 without leading zeros")
+  set(say_image "IMAGE(\"name\", \"build\"), the name of letters, digits, '.', '_' and '-'")
+  file(READ "${file}" text)
+  set(kinds - FIRMWARE INTERNAL)
+  set(n 0)
+  set(build 0)
+  while(NOT text STREQUAL "" OR n LESS 11)
+    math(EXPR n "${n} + 1")
+    set(shape "^IMAGE\\(\"([A-Za-z0-9._-]+)\", \"([^\"\\\\]*)\"\\)$")
+    set(what "${say_image}")
+    if(n LESS 3)
+      list(GET kinds ${n} kind)
+      set(shape "^${kind}${fields}$")
+      set(what "${kind}${say_fields}")
+    elseif(n EQUAL 12)
+      refuse("the release does not list nine images: expected the end of the file")
+    endif()
+    string(FIND "${text}" "\n" end)
+    if(end LESS 0)
+      refuse("expected ${what}, on a line of its own")
+    endif()
+    string(SUBSTRING "${text}" 0 ${end} line)
+    math(EXPR end "${end} + 1")
+    string(SUBSTRING "${text}" ${end} -1 text)
+    if(NOT line MATCHES "${shape}")
+      refuse("expected ${what}, not: ${line}")
+    elseif(n LESS 3)
+      set(three ${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ${CMAKE_MATCH_3})
+      foreach(value IN LISTS three)
+        string(LENGTH "${value}" digits)
+        if(digits GREATER 10 OR value GREATER 2147483647)
+          refuse("expected ${what}, not: ${line}")
+        endif()
+      endforeach()
+      if(n EQUAL 1)
+        set(firmware ${three})
+      else()
+        set(internal ${three})
+      endif()
+      continue()
+    endif()
+    set(name "${CMAKE_MATCH_1}")
+    set(number "${CMAKE_MATCH_2}")
+    set(said "${line}")
+    if(name IN_LIST names)
+      refuse("two images share a name: ${name}")
+    endif()
+    list(APPEND names "${name}")
+    list(APPEND builds "${number}")
+    # As "%d" reads it: leading zeros count for nothing.
+    string(REGEX REPLACE "^0+([0-9])" "\\1" number "${number}")
+    string(LENGTH "${number}" digits)
+    if(NOT number MATCHES "^[0-9]+$" OR digits GREATER 10 OR number GREATER 2147483647)
+      refuse("${release_digits}, not: ${said}")
+    endif()
+    if(number GREATER build)
+      set(build ${number})
+    endif()
+  endwhile()
+  string(REPLACE ";" "." version "${firmware};${build}")
+  foreach(var firmware internal names builds build version)
+    set(release_${var} "${${var}}" PARENT_SCOPE)
+  endforeach()
+endfunction()
+
+# Writes what release_read read as C++ that the module compares at compile
+# time with what it compiles from the release file itself.
+function(release_check file firmware internal names builds build)
+  string(REPLACE ";" ", " firmware "${firmware}")
+  string(REPLACE ";" ", " internal "${internal}")
+  set(rows)
+  foreach(name build_text IN ZIP_LISTS names builds)
+    string(APPEND rows "\t{ \"${name}\", \"${build_text}\" },\n")
+  endforeach()
+  file(CONFIGURE OUTPUT "${file}" CONTENT "\
+// What configure read from the release file, generated.
+constexpr int aiReadFirmware[3] = { ${firmware} };
+constexpr int aiReadInternal[3] = { ${internal} };
+constexpr int iReadBuild = ${build};
+constexpr const char *a2pcRead[][2] = {
+${rows}};
+")
+endfunction()
+
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  release_read("${RELEASE}")
+  message("${RELEASE}: ${release_version}")
+endif()

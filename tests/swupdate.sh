@@ -1,0 +1,71 @@
+#!/bin/sh
+# Runs Debian's swupdate in dry-run against an installed sw-versions, read
+# as /etc/sw-versions through an overlay in a private mount namespace, so
+# that this machine's /etc stays as it is.  Three updates of every image
+# named, signed as Debian's build insists: each image at its build with
+# install-if-different must be skipped, one build higher with
+# install-if-higher taken, one lower skipped.  AUTO: exit 77 when swupdate
+# cannot run here.
+#
+#   swupdate.sh AUTO|ON SW-VERSIONS WORK NAME BUILD [NAME BUILD]...
+set -u
+mode=$1 versions=$2 work=$3
+shift 3
+images=$*
+
+cannot() {
+	echo "swupdate.sh: cannot run swupdate: $*"
+	[ "$mode" = AUTO ] && exit 77
+	exit 1
+}
+for need in swupdate:swupdate openssl:openssl cpio:cpio unshare:util-linux; do
+	command -v "${need%:*}" >/dev/null || cannot "no ${need%:*} (Debian package ${need#*:})"
+done
+ns="unshare -m"
+[ "$(id -u)" = 0 ] || ns="unshare -rm"
+rm -rf "$work" && mkdir -p "$work/upper" "$work/overlay" && cd "$work" || exit 1
+openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 \
+	-subj /CN=verservice -addext extendedKeyUsage=emailProtection >openssl.log 2>&1 ||
+	{ cat openssl.log; exit 1; }
+
+failed=0
+# update CONDITION STEP SKIPPED: every image at its build + STEP, each
+# expected to be skipped (yes) or taken (no).
+update() {
+	set -- "$@" $images
+	condition=$1 step=$2 skipped=$3 files= rows= sep=
+	shift 3
+	while [ $# -gt 1 ]; do
+		echo "$1" >"$1"
+		files="$files$1 "
+		rows="$rows$sep{ filename = \"$1\"; name = \"$1\"; version = \"$(($2 + step))\";
+			$condition = true; type = \"raw\"; device = \"/dev/null\";
+			sha256 = \"$(sha256sum "$1" | cut -d ' ' -f 1)\"; }"
+		sep=,
+		shift 2
+	done
+	printf 'software = {\n\tversion = "1.0";\n\thardware-compatibility: [ "1.0" ];
+	images: ( %s );\n}\n' "$rows" >sw-description
+	openssl cms -sign -in sw-description -out sw-description.sig -signer cert.pem \
+		-inkey key.pem -outform DER -nosmimecap -binary &&
+		printf '%s\n' sw-description sw-description.sig $files | cpio -o -H crc >update.swu 2>/dev/null ||
+		exit 1
+	$ns sh -c 'mount -t overlay overlay -o "lowerdir=/etc,upperdir=$2/upper,workdir=$2/overlay" /etc &&
+		cp "$1" /etc/sw-versions && exec swupdate -v -n -k cert.pem -H verservice:1.0 -i update.swu' \
+		sh "$versions" "$PWD" >swupdate.log 2>&1
+	grep -q 'Verified OK' swupdate.log || { cat swupdate.log; cannot "no verified update"; }
+	set -- $images
+	while [ $# -gt 1 ]; do
+		grep -q "Found Image $1 [0-9]*:.* SKIPPED\$" swupdate.log && got=yes || got=no
+		if [ $got != "$skipped" ]; then
+			echo "FAIL $1 at $(($2 + step)) with $condition: skipped $got, expected $skipped"
+			failed=1
+		fi
+		shift 2
+	done
+}
+update install-if-different 0 yes
+update install-if-higher 1 no
+update install-if-higher -1 yes
+[ $failed = 0 ] || { cat "$versions"; exit 1; }
+echo "swupdate.sh: $(($# / 2)) images, as the installed sw-versions has them"
