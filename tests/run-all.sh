@@ -14,7 +14,7 @@ missing=()
 for need in cmake:cmake make:make g++:g++ readelf:binutils valgrind:valgrind \
 	clang++:clang '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.asan-x86_64.a:libclang-rt-14-dev' \
 	arm-linux-gnueabihf-g++:g++-arm-linux-gnueabihf arm-linux-gnueabi-g++:g++-arm-linux-gnueabi \
-	qemu-arm:qemu-user qemu-system-arm:qemu-system-arm cpio:cpio \
+	qemu-arm:qemu-user qemu-system-arm:qemu-system-arm cpio:cpio swupdate:swupdate openssl:openssl \
 	/usr/lib/x86_64-linux-musl/libc.a:musl-dev \
 	/usr/lib/arm-linux-musleabihf/libc.a:musl-dev:armhf; do
 	what=${need%%:*}
