@@ -4,7 +4,7 @@ cmake_minimum_required(VERSION 3.18...4.3)
 #
 #   cmake -DINSTALLED=<stripped install> -DTOOL=<exe> -DOBJECT=<the module, without LTO>
 #         -DPROBE=<exe with a local array> -DREADELF=<readelf> -DVERSION=<version>
-#         -DSOURCE_DIR=<dir> -DBINARY_DIR=<dir> -DRELEASE=<file>
+#         -DSOURCE_DIR=<dir> -DBINARY_DIR=<dir> -DRELEASE=<file> [-DSHIPS=ON]
 #         [-DFLOAT_ABI=hard|soft] [-DNOTE=ON] [-DLINKAGE=dynamic|static] [-DLIBC=musl]
 #         [-DHARDENED=ON] [-DMAX_SIZE=<bytes>] [-DREADME=<file>] -P artifact.cmake
 
@@ -47,27 +47,9 @@ endif()
 if(NOTE)
   expect("${shipped}" "FDO +0x[0-9a-f]+[ \t]+(FDO_PACKAGING_METADATA|[^\n]*0xcafe1a7e)" "package note")
   file(STRINGS ${INSTALLED} json REGEX "^{\"")
-  expect("${json}" "\"name\":\"verservice\",\"version\":\"${VERSION}\",\"architecture\":\"[a-z0-9_]+\"}$"
+  expect("${json}" "\"name\":\"verservice\",\"version\":\"${VERSION}\",\"architecture\":\"[a-z0-9_]+\"}(;|$)"
     "the package note's name, version and architecture")
 endif()
-
-# What ships holds no path of the sources, the build or the release, nor
-# the date that __DATE__ would give ("Dec  9 2026") or the host name: the
-# same sources build the same bytes anywhere.
-string(TIMESTAMP date "%b %d %Y")
-string(REPLACE " 0" "  " date "${date}")
-cmake_host_system_information(RESULT host QUERY HOSTNAME)
-if(NOT host MATCHES "......")   # a shorter name turns up in any binary by chance
-  set(host "")
-endif()
-file(STRINGS ${INSTALLED} strings)
-get_filename_component(release_dir "${RELEASE}" DIRECTORY)
-foreach(leak IN ITEMS "${SOURCE_DIR}" "${BINARY_DIR}" "${release_dir}" "${date}" "${host}")
-  string(FIND "${strings}" "${leak}" at)
-  if(leak AND at GREATER -1)
-    message(SEND_ERROR "the executable holds \"${leak}\"")
-  endif()
-endforeach()
 
 # ARMv7-A, EABI version 5, with the float ABI the compiler was asked for.
 # The header's flags are read as a number, and the attributes in either
@@ -137,3 +119,25 @@ if(MAX_SIZE)
     message(SEND_ERROR "stripped size ${size} bytes is over the budget of ${MAX_SIZE}")
   endif()
 endif()
+
+# What ships holds no path of the sources, the build or the release, nor
+# the date that __DATE__ would give ("Dec  9 2026") or the host name: the
+# same sources build the same bytes anywhere.  Debug builds, which the
+# sanitizers' own tables fill with paths, do not ship.
+if(NOT SHIPS)
+  return()
+endif()
+string(TIMESTAMP date "%b %d %Y")
+string(REPLACE " 0" "  " date "${date}")
+cmake_host_system_information(RESULT host QUERY HOSTNAME)
+if(NOT host MATCHES "......")   # a shorter name turns up in any binary by chance
+  set(host "")
+endif()
+file(STRINGS ${INSTALLED} strings)
+get_filename_component(release_dir "${RELEASE}" DIRECTORY)
+foreach(leak IN ITEMS "${SOURCE_DIR}" "${BINARY_DIR}" "${release_dir}" "${date}" "${host}")
+  string(FIND "${strings}" "${leak}" at)
+  if(leak AND at GREATER -1)
+    message(SEND_ERROR "the executable holds \"${leak}\"")
+  endif()
+endforeach()
