@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The verservice authors
+# SPDX-License-Identifier: MIT
 # Start-up cost of each query, dynamic and static, against /bin/true, the
 # smallest program on the system, and against the floor: an empty program
 # built and linked exactly as the static preset links the tool.  For each:

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The verservice authors
+# SPDX-License-Identifier: MIT
 # Debian's soft-float cross compiler (armel), asked for ARMv7-A code with
 # the soft-float calling convention, as a maker's SDK often builds: VFP
 # instructions inside functions, floating-point arguments in core registers.

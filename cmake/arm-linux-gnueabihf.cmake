@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The verservice authors
+# SPDX-License-Identifier: MIT
 # Debian's ARMv7-A hard-float cross compiler; tests run under qemu-arm.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The verservice authors
+# SPDX-License-Identifier: MIT
 # Debian's ARMv7-A hard-float cross compiler with musl (musl-dev:armhf) in
 # place of glibc, for static executables that run on any ARMv7-A Linux.
 set(CMAKE_SYSTEM_NAME Linux)

@@ -1,4 +1,6 @@
 cmake_minimum_required(VERSION 3.18...4.3)
+# SPDX-FileCopyrightText: 2026 The verservice authors
+# SPDX-License-Identifier: MIT
 # Reads a release file, which the compiler includes as well: a FIRMWARE, an
 # INTERNAL and nine IMAGE lines, in that order, each in exactly the shape
 # below and ended by a line end, and nothing else.  So strict a shape

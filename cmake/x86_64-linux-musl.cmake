@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The verservice authors
+# SPDX-License-Identifier: MIT
 # The build host's own compiler with musl (musl-dev) in place of glibc.
 # The system is the build host's, so this is no cross build: the tests
 # run the tool directly.

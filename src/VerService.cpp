@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The verservice authors
+// SPDX-License-Identifier: MIT
+
 /*
  * verservice - tell which firmware package this appliance runs
  *

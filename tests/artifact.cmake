@@ -1,4 +1,6 @@
 cmake_minimum_required(VERSION 3.18...4.3)
+# SPDX-FileCopyrightText: 2026 The verservice authors
+# SPDX-License-Identifier: MIT
 # Checks the executable itself, not its answers: the stripped install, as
 # an integrator ships it, and the symbols of the build that made it.
 #

@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The verservice authors
+# SPDX-License-Identifier: MIT
 # Boots an emulated ARM board, Debian's armmp kernel with busybox as its
 # userland, and runs verservice-selftest there against TOOL while the
 # kernel traces the tool's system calls.  Fails unless the expected core

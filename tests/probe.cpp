@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The verservice authors
+// SPDX-License-Identifier: MIT
+
 // The tool with its main renamed, linked as the tool is.  With no argument
 // it calls main with a count of 0 and a vector of only the null pointer
 // (since Linux 5.18 execve() hands such a program {""}); with one, it first

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The verservice authors
+# SPDX-License-Identifier: MIT
 # Installs, with apt-get, what the tests need and this machine lacks, and
 # says so; where it cannot (not root, no apt-get) it names it and stops.
 # Then builds and tests every preset: the build host (also under valgrind
@@ -15,6 +17,7 @@ for need in cmake:cmake make:make g++:g++ readelf:binutils valgrind:valgrind \
 	clang++:clang '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.asan-x86_64.a:libclang-rt-14-dev' \
 	arm-linux-gnueabihf-g++:g++-arm-linux-gnueabihf arm-linux-gnueabi-g++:g++-arm-linux-gnueabi \
 	qemu-arm:qemu-user qemu-system-arm:qemu-system-arm cpio:cpio swupdate:swupdate openssl:openssl \
+	ninja:ninja-build reuse:reuse \
 	/usr/lib/x86_64-linux-musl/libc.a:musl-dev \
 	/usr/lib/arm-linux-musleabihf/libc.a:musl-dev:armhf; do
 	what=${need%%:*}
@@ -35,7 +38,10 @@ if ((${#missing[@]})) || ! apt-cache show linux-image-armmp:armhf >/dev/null 2>&
 fi
 
 mkdir -p build && log=build/run-all.log	# the last preset's output, kept
-passed=0 failed=0 table=""
+# Every file carries its license and copyright, as REUSE lays down.
+echo "== reuse lint"
+reuse lint >"$log" 2>&1 && r=1 || { cat "$log"; r=0; }
+passed=$r failed=$((1 - r)) table=$(printf '%-14s %6d %6d' "reuse lint" $r $((1 - r)))$'\n'
 for preset in host host-static asan armv7 armv7-static armv7-softfp; do
 	echo "== $preset"
 	cmake --workflow --preset "$preset" --fresh 2>&1 | tee "$log"

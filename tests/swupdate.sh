@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The verservice authors
+# SPDX-License-Identifier: MIT
 # Runs Debian's swupdate in dry-run against an installed sw-versions, read
 # as /etc/sw-versions through an overlay in a private mount namespace, so
 # that this machine's /etc stays as it is.  Three updates of every image
