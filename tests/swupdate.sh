@@ -23,8 +23,9 @@ cannot() {
 for need in swupdate:swupdate openssl:openssl cpio:cpio unshare:util-linux; do
 	command -v "${need%:*}" >/dev/null || cannot "no ${need%:*} (Debian package ${need#*:})"
 done
-ns="unshare -m"
-[ "$(id -u)" = 0 ] || ns="unshare -rm"
+# A PID namespace too, so that the helpers swupdate starts end with it.
+ns="unshare -m -p -f"
+[ "$(id -u)" = 0 ] || ns="$ns -r"
 rm -rf "$work" && mkdir -p "$work/upper" "$work/overlay" && cd "$work" || exit 1
 openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 \
 	-subj /CN=verservice -addext extendedKeyUsage=emailProtection >openssl.log 2>&1 ||
@@ -52,9 +53,17 @@ update() {
 		-inkey key.pem -outform DER -nosmimecap -binary &&
 		printf '%s\n' sw-description sw-description.sig $files | cpio -o -H crc >update.swu 2>/dev/null ||
 		exit 1
-	$ns sh -c 'mount -t overlay overlay -o "lowerdir=/etc,upperdir=$2/upper,workdir=$2/overlay" /etc &&
-		cp "$1" /etc/sw-versions && exec swupdate -v -n -k cert.pem -H verservice:1.0 -i update.swu' \
-		sh "$versions" "$PWD" >swupdate.log 2>&1
+	# Its own temporary directory, short enough for its sockets' names.
+	# swupdate 2022.12 now and then reads the signature before it has
+	# all of it ("cannot be parsed as DER-encoded CMS"): it gets three tries.
+	for try in 1 2 3; do
+		tmp=$(mktemp -d) || exit 1
+		TMPDIR=$tmp $ns sh -c 'mount -t overlay overlay -o "lowerdir=/etc,upperdir=$2/upper,workdir=$2/overlay" /etc &&
+			cp "$1" /etc/sw-versions && exec swupdate -v -n -k cert.pem -H verservice:1.0 -i update.swu' \
+			sh "$versions" "$PWD" >swupdate.log 2>&1
+		rm -rf "$tmp"
+		grep -q 'Verified OK' swupdate.log && break
+	done
 	grep -q 'Verified OK' swupdate.log || { cat swupdate.log; cannot "no verified update"; }
 	set -- $images
 	while [ $# -gt 1 ]; do
