@@ -87,6 +87,13 @@ function(release_read file)
   endforeach()
 endfunction()
 
+# Writes text to file only when it differs, so that what depends on it is
+# not rebuilt for nothing; file(CONFIGURE) before CMake 3.19 drops line ends.
+function(release_write file text)
+  file(WRITE "${file}.new" "${text}")
+  configure_file("${file}.new" "${file}" COPYONLY)
+endfunction()
+
 # Writes what release_read read as C++ that the module compares at compile
 # time with what it compiles from the release file itself.
 function(release_check file firmware internal names builds build)
@@ -96,7 +103,7 @@ function(release_check file firmware internal names builds build)
   foreach(name build_text IN ZIP_LISTS names builds)
     string(APPEND rows "\t{ \"${name}\", \"${build_text}\" },\n")
   endforeach()
-  file(CONFIGURE OUTPUT "${file}" CONTENT "\
+  release_write("${file}" "\
 // What configure read from the release file, generated.
 constexpr int aiReadFirmware[3] = { ${firmware} };
 constexpr int aiReadInternal[3] = { ${internal} };
