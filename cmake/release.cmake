@@ -90,8 +90,8 @@ endfunction()
 # Writes text to file only when it differs, so that what depends on it is
 # not rebuilt for nothing; file(CONFIGURE) before CMake 3.19 drops line ends.
 function(release_write file text)
-  file(WRITE "${file}.new" "${text}")
-  configure_file("${file}.new" "${file}" COPYONLY)
+  file(WRITE "${CMAKE_BINARY_DIR}/CMakeFiles/release_write.new" "${text}")
+  configure_file("${CMAKE_BINARY_DIR}/CMakeFiles/release_write.new" "${file}" COPYONLY)
 endfunction()
 
 # Writes what release_read read as C++ that the module compares at compile
