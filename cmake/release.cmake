@@ -13,8 +13,9 @@ cmake_minimum_required(VERSION 3.18...4.3)
 set(release_digits "a build number is not plain decimal digits within 2147483647")
 
 # Sets release_firmware and release_internal (each a list of three fields),
-# release_names and release_builds (the nine images), release_build (the
-# largest build number) and release_version (what "-v" answers).
+# release_names and release_builds (the nine images), release_images (each
+# name followed by its build), release_build (the largest build number) and
+# release_version (what "-v" answers).
 # One line, as a compiler would say it, left unwrapped by its leading blank.
 macro(refuse text)
   message(FATAL_ERROR " ${file}:${n}: ${text}")
@@ -65,24 +66,24 @@ function(release_read file)
     endif()
     set(name "${CMAKE_MATCH_1}")
     set(number "${CMAKE_MATCH_2}")
-    set(said "${line}")
     if(name IN_LIST names)
       refuse("two images share a name: ${name}")
     endif()
     list(APPEND names "${name}")
     list(APPEND builds "${number}")
+    list(APPEND images "${name}" "${number}")
     # As "%d" reads it: leading zeros count for nothing.
     string(REGEX REPLACE "^0+([0-9])" "\\1" number "${number}")
     string(LENGTH "${number}" digits)
     if(NOT number MATCHES "^[0-9]+$" OR digits GREATER 10 OR number GREATER 2147483647)
-      refuse("${release_digits}, not: ${said}")
+      refuse("${release_digits}, not: ${line}")
     endif()
     if(number GREATER build)
       set(build ${number})
     endif()
   endwhile()
   string(REPLACE ";" "." version "${firmware};${build}")
-  foreach(var firmware internal names builds build version)
+  foreach(var firmware internal names builds images build version)
     set(release_${var} "${${var}}" PARENT_SCOPE)
   endforeach()
 endfunction()

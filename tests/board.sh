@@ -17,14 +17,8 @@ board=$1 mode=$2
 shift 2
 cache=$1/armmp
 
-cannot() {
-	echo "board.sh: no board here: $*"
-	[ "$mode" = AUTO ] && exit 77
-	exit 1
-}
-for need in qemu-system-arm:qemu-system-arm cpio:cpio flock:util-linux; do
-	command -v "${need%:*}" >/dev/null || cannot "no ${need%:*} (Debian package ${need#*:})"
-done
+. "${0%/*}/need.sh"
+need qemu-system-arm:qemu-system-arm cpio:cpio flock:util-linux
 
 if [ "$board" = fetch ]; then
 	# One fetch at a time, into a directory that is renamed into place

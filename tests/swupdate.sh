@@ -15,14 +15,8 @@ mode=$1 versions=$2 work=$3
 shift 3
 images=$*
 
-cannot() {
-	echo "swupdate.sh: cannot run swupdate: $*"
-	[ "$mode" = AUTO ] && exit 77
-	exit 1
-}
-for need in swupdate:swupdate openssl:openssl cpio:cpio unshare:util-linux; do
-	command -v "${need%:*}" >/dev/null || cannot "no ${need%:*} (Debian package ${need#*:})"
-done
+. "${0%/*}/need.sh"
+need swupdate:swupdate openssl:openssl cpio:cpio unshare:util-linux
 # A PID namespace too, so that the helpers swupdate starts end with it.
 ns="unshare -m -p -f"
 [ "$(id -u)" = 0 ] || ns="$ns -r"
