@@ -13,14 +13,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-1000}
 
-missing=()
-for tool in hyperfine:hyperfine valgrind:valgrind strace:strace taskset:util-linux; do
-	command -v "${tool%%:*}" >/dev/null 2>&1 || missing+=("${tool#*:}")
-done
-if ((${#missing[@]})); then
-	echo "bench/run.sh: install first: apt-get install ${missing[*]}" >&2
-	exit 1
-fi
+mode=ON
+. tests/need.sh
+need hyperfine valgrind strace taskset
 
 for preset in host host-static; do
 	cmake --preset "$preset" >/dev/null

@@ -8,8 +8,12 @@ cmake_minimum_required(VERSION 3.18...4.3)
 # to read otherwise, and the build proves it read the same (release_check).
 # A fault the compiler would refuse is refused here with its words.
 #
-#   cmake -DRELEASE=<file> -P release.cmake     prints the version it reads
+#   cmake -DRELEASE=<file> [-DOUT=<dir>] -P release.cmake
+#
+# prints the version it reads and, with OUT, writes there what a build
+# writes from it: sw-versions and verservice-selftest.
 
+set(release_selftest ${CMAKE_CURRENT_LIST_DIR}/../tests/verservice-selftest)
 set(release_digits "a build number is not plain decimal digits within 2147483647")
 
 # Sets release_firmware and release_internal (each a list of three fields),
@@ -91,8 +95,9 @@ endfunction()
 # Writes text to file only when it differs, so that what depends on it is
 # not rebuilt for nothing; file(CONFIGURE) before CMake 3.19 drops line ends.
 function(release_write file text)
-  file(WRITE "${CMAKE_BINARY_DIR}/CMakeFiles/release_write.new" "${text}")
-  configure_file("${CMAKE_BINARY_DIR}/CMakeFiles/release_write.new" "${file}" COPYONLY)
+  file(WRITE "${file}.new" "${text}")
+  configure_file("${file}.new" "${file}" COPYONLY)
+  file(REMOVE "${file}.new")
 endfunction()
 
 # Writes what release_read read as C++ that the module compares at compile
@@ -114,7 +119,28 @@ ${rows}};
 ")
 endfunction()
 
+# Writes into dir, from what release_read read, sw-versions and the
+# self-test.  SWUpdate compares each image of an update with sw-versions,
+# one "name version" line per image.  It gets the nine build numbers
+# alone: install-if-higher cannot order a four-field version with a field
+# over 65535, and the package build number is one of the nine anyway.
+function(release_files dir)
+  set(lines)
+  set(bins)
+  foreach(name build IN ZIP_LISTS release_names release_builds)
+    string(APPEND lines "${name} ${build}\n")
+    string(APPEND bins "check bin.${name} 0 ${build} -b ${name}\n")
+  endforeach()
+  release_write(${dir}/sw-versions "${lines}")
+  set(version ${release_version})
+  string(REPLACE ";" "." internal "${release_internal};${release_build}")
+  configure_file(${release_selftest} ${dir}/verservice-selftest @ONLY)
+endfunction()
+
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   release_read("${RELEASE}")
   message("${RELEASE}: ${release_version}")
+  if(OUT)
+    release_files("${OUT}")
+  endif()
 endif()

@@ -4,10 +4,11 @@ cmake_minimum_required(VERSION 3.18...4.3)
 # Checks the executable itself, not its answers: the stripped install, as
 # an integrator ships it, and the symbols of the build that made it.
 #
-#   cmake -DINSTALLED=<stripped install> -DTOOL=<exe> -DOBJECT=<the module, without LTO>
-#         -DPROBE=<exe with a local array> -DREADELF=<readelf> -DVERSION=<version>
+#   cmake -DINSTALLED=<stripped install> -DDOCS=<its docdir> -DTOOL=<exe>
+#         -DPROBE=<exe with a local array> -DOBJECT=<its object, without LTO>
+#         -DREADELF=<readelf> -DVERSION=<version> -DARCH=<the note's architecture>
 #         -DSOURCE_DIR=<dir> -DBINARY_DIR=<dir> -DRELEASE=<file> [-DSHIPS=ON]
-#         [-DFLOAT_ABI=hard|soft] [-DNOTE=ON] [-DLINKAGE=dynamic|static] [-DLIBC=musl]
+#         [-DNOTE=ours|theirs|none] [-DLINKAGE=dynamic|static] [-DLIBC=musl]
 #         [-DHARDENED=ON] [-DMAX_SIZE=<bytes>] [-DREADME=<file>] -P artifact.cmake
 
 function(readelf out)
@@ -33,40 +34,63 @@ readelf(object -s ${OBJECT})
 if(shipped MATCHES "\\.symtab")
   message(SEND_ERROR "the install is not stripped")
 endif()
-# The module defines no global but the table and main (ASan adds its own
-# indicator beside the table).
+# The module defines no global but the table and main, which the probe
+# renames and calls from its own (ASan adds its indicator beside the table).
 string(REGEX MATCHALL "GLOBAL +DEFAULT +[0-9]+ [^\n]+" globals "${object}")
 list(TRANSFORM globals REPLACE ".* " "")
-list(FILTER globals EXCLUDE REGEX "^__odr_asan")
+list(FILTER globals EXCLUDE REGEX "^__odr_asan|verserviceMain")
 list(SORT globals)
 if(NOT globals STREQUAL "a2pcVersion;main")
   message(SEND_ERROR "the module's globals are [${globals}], not [a2pcVersion;main]")
 endif()
 
-# The package note survives the stripped install, with the version that
-# configure read.  llvm-readelf 14 shows its text only in hex, so the text
-# is read from the file itself: only the note puts it there.
-if(NOTE)
-  file(STRINGS ${INSTALLED} json REGEX "^{\"")
-  expect("${json}" "\"name\":\"verservice\",\"version\":\"${VERSION}\",\"architecture\":\"[a-z0-9_]+\"}(;|$)"
-    "the package note's name, version and architecture")
-endif()
-
-# ARMv7-A, EABI version 5, with the float ABI the compiler was asked for.
-# The header's flags are read as a number, and the attributes in either
-# readelf's words: GNU's "Tag_CPU_arch: v7", LLVM's "CPU_arch" above
-# "Description: ARM v7".
-if(FLOAT_ABI)
-  string(REGEX MATCH "Flags: +0x([0-9a-fA-F]+)" _ "${shipped}")
-  math(EXPR eabi "(0x0${CMAKE_MATCH_1} >> 24) & 0xff")
-  math(EXPR float "(0x0${CMAKE_MATCH_1} >> 9) & 3")   # EF_ARM_ABI_FLOAT_SOFT 1, _HARD 2
-  set(abis unmarked soft hard both)
-  list(GET abis ${float} abi)
-  if(NOT shipped MATCHES "Machine: +ARM\n" OR NOT "${eabi} ${abi}" STREQUAL "5 ${FLOAT_ABI}")
-    message(SEND_ERROR "not ARM EABI5 ${FLOAT_ABI}-float: EABI${eabi}, ${abi}-float")
+# What the header says the executable is, in Debian's words, must be what
+# the build took the target for.  On ARM: EABI version 5, and the float
+# ABI from the header's flags, read as a number (EF_ARM_ABI_FLOAT_SOFT 1,
+# _HARD 2); the attributes in either readelf's words: GNU's
+# "Tag_CPU_arch: v7", LLVM's "CPU_arch" above "Description: ARM v7".
+string(REGEX MATCH "Machine: +([^\n]*)\n.*Flags: +0x([0-9a-fA-F]+)" _ "${shipped}")
+set(machine "${CMAKE_MATCH_1}")
+math(EXPR eabi "(0x0${CMAKE_MATCH_2} >> 24) & 0xff")
+math(EXPR float "(0x0${CMAKE_MATCH_2} >> 9) & 3")
+set(header ${ARCH})
+if(machine STREQUAL "ARM")
+  set(abis unmarked armel armhf both)
+  list(GET abis ${float} header)
+  if(NOT eabi EQUAL 5)
+    set(header "EABI${eabi} ${header}")
   endif()
   expect("${shipped}" "CPU_arch(:|\n +Description: ARM) v7\n" "ARMv7")
   expect("${shipped}" "CPU_arch_profile(:|\n +Description:) Application\n" "A profile")
+elseif(machine MATCHES "X86-64")
+  set(header amd64)
+elseif(machine MATCHES "80386")
+  set(header i386)
+endif()
+if(NOT header STREQUAL ARCH)
+  message(SEND_ERROR "the header says ${header} (${machine}), the build says ${ARCH}")
+endif()
+
+# The package note survives the stripped install: ours with the version
+# that configure read, or the integrator's own alone.  llvm-readelf 14
+# shows its text only in hex, so the text is read from the file itself:
+# only a note puts it there.
+file(STRINGS ${INSTALLED} json REGEX "^{\"type\":")
+set(ours "{\"type\":\"firmware\",\"name\":\"verservice\",\"version\":\"${VERSION}\",\"architecture\":\"${ARCH}\"}")
+if(NOTE STREQUAL "ours" AND NOT json STREQUAL ours)
+  message(SEND_ERROR "the package note is [${json}], not [${ours}]")
+elseif(NOTE STREQUAL "theirs" AND (NOT json OR json MATCHES "\"firmware\""))
+  message(SEND_ERROR "the package note is [${json}], not the link flags' own")
+elseif(NOTE STREQUAL "none" AND json)
+  message(SEND_ERROR "a package note where none was asked for: ${json}")
+endif()
+
+# The install carries the tool's license and, static with musl, musl's.
+file(READ ${DOCS}/LICENSE text)
+expect("${text}" "Copyright [^\n]* The verservice authors\n.*Permission is hereby granted" "the tool's notice")
+if(LINKAGE STREQUAL "static" AND LIBC STREQUAL "musl")
+  file(READ ${DOCS}/LICENSE.libc text)
+  expect("${text}" "Upstream-Name: musl\n.*License: MIT\n Permission is hereby granted" "musl's notice")
 endif()
 
 if(LINKAGE STREQUAL "dynamic")

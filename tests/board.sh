@@ -6,19 +6,21 @@
 # kernel traces the tool's system calls.  Fails unless the expected core
 # booted, no case failed, no query made more than MAX system calls, and,
 # with HEAP=no, none was brk, mmap, mmap2 or mremap.  A TOOL with a program
-# interpreter gets it and its libraries from LIBDIR, and ldconfig's cache.
+# interpreter (on ARM, in /lib) gets it and its libraries from the first of
+# LIBDIRS, the compiler's own library folders as a CMake list, that has
+# each, and ldconfig's cache.
 # fetch takes the kernel, busybox and ldconfig from Debian's armhf packages.
 # AUTO: exit 77, a skip, when the board cannot be had; ON: fail then.
 #
 #   board.sh fetch AUTO|ON CACHE
-#   board.sh virt|cubieboard AUTO|ON CACHE TOOL SELFTEST WORK LIBDIR READELF MAX HEAP
+#   board.sh virt|cubieboard AUTO|ON CACHE TOOL SELFTEST WORK LIBDIRS READELF MAX HEAP
 set -u
 board=$1 mode=$2
 shift 2
 cache=$1/armmp
 
 . "${0%/*}/need.sh"
-need qemu-system-arm:qemu-system-arm cpio:cpio flock:util-linux
+need qemu-system-arm cpio flock
 
 if [ "$board" = fetch ]; then
 	# One fetch at a time, into a directory that is renamed into place
@@ -45,7 +47,7 @@ if [ "$board" = fetch ]; then
 fi
 
 [ -d "$cache" ] || cannot "no kernel and busybox in $cache: see board.fetch"
-tool=$2 selftest=$3 work=$4 libdir=$5 readelf=$6 max=$7 heap=$8
+tool=$2 selftest=$3 work=$4 libdirs=$5 readelf=$6 max=$7 heap=$8
 limit=180
 # Each case is one line of the self-test's table, the board must run them all.
 cases=$(grep -c '^\(check\|lost\) ' "$selftest")
@@ -65,12 +67,11 @@ cp "$cache/bin/busybox" "$tool" "$root/bin/" &&
 elf=$("$readelf" -l -d --wide "$tool") || exit 1
 interp=$(echo "$elf" | sed -n 's/.*program interpreter: \(.*\)]$/\1/p')
 if [ -n "$interp" ]; then
-	for lib in $(echo "$elf" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p'); do
-		cp "$libdir/$lib" "$root/lib/" || exit 1
+	mkdir -p "$root/etc" "$root/sbin" && cp "$cache/sbin/ldconfig" "$root/sbin/" || exit 1
+	for lib in $(echo "$elf" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p') "${interp##*/}"; do
+		from=$(for dir in $(echo "$libdirs" | tr ';' ' '); do ls "$dir/$lib"; done 2>/dev/null | head -n 1)
+		cp "${from:-$lib}" "$root/lib/" || exit 1
 	done
-	mkdir -p "$root${interp%/*}" "$root/etc" "$root/sbin" &&
-		cp "$libdir/${interp##*/}" "$root$interp" &&
-		cp "$cache/sbin/ldconfig" "$root/sbin/" || exit 1
 fi
 cat >"$root/init" <<'INIT'
 #!/bin/busybox sh

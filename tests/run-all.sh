@@ -1,14 +1,32 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The verservice authors
 # SPDX-License-Identifier: MIT
-# Checks every file's license header, then builds and tests every
-# preset, with what .ci/run installs: the build host (also under valgrind
-# memcheck), the host fully static, the sanitizers with Clang, and the
-# ARMv7-A appliance, dynamic and static, hard- and soft-float, under
-# qemu-arm and on emulated boards.
+# Installs what the tests need and this machine lacks, as root with
+# apt-get, and says what; elsewhere names the command and stops.  Then
+# checks every file's license header, and builds and tests every preset:
+# the build host (also under valgrind memcheck), the host fully static,
+# the sanitizers with Clang, and the ARMv7-A appliance, dynamic and
+# static, hard- and soft-float, under qemu-arm and on emulated boards.
 # Ends with a table of the presets and "N passed, N failed" over them all.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+
+. tests/need.sh
+# The boards' kernel and busybox come from Debian's armhf package lists.
+missing=$(for pair in $tests_need; do { command -v "${pair%%:*}" || compgen -G "${pair%%:*}"; } >/dev/null ||
+	echo "${pair#*:}"; done | sort -u | tr '\n' ' ')
+if [[ -n $missing ]] || ! apt-cache show linux-image-armmp:armhf >/dev/null 2>&1; then
+	how="dpkg --add-architecture armhf && apt-get update${missing:+ && apt-get install ${missing% }}"
+	if [[ $(id -u) != 0 ]] || ! command -v apt-get >/dev/null; then
+		echo "run-all.sh: the tests need more; as root: $how"
+		exit 1
+	fi
+	echo "== $how"
+	export DEBIAN_FRONTEND=noninteractive
+	{ dpkg --print-foreign-architectures | grep -qx armhf || dpkg --add-architecture armhf; } &&
+		apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing >/dev/null ||
+		exit 1
+fi
 
 mkdir -p build && log=build/run-all.log	# the last preset's output, kept
 # Every file carries its license and copyright, as REUSE lays down.

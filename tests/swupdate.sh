@@ -16,7 +16,7 @@ shift 3
 images=$*
 
 . "${0%/*}/need.sh"
-need swupdate:swupdate openssl:openssl cpio:cpio unshare:util-linux
+need swupdate openssl cpio unshare
 # A PID namespace too, so that the helpers swupdate starts end with it.
 ns="unshare -m -p -f"
 [ "$(id -u)" = 0 ] || ns="$ns -r"
