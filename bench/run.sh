@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-1000}
 
-mode=ON
+mode=ON more_need='hyperfine:hyperfine strace:strace'
 . tests/need.sh
 need hyperfine valgrind strace taskset
 

@@ -11,14 +11,12 @@ cmake_minimum_required(VERSION 3.18...4.3)
 #         [-DNOTE=ours|theirs|none] [-DLINKAGE=dynamic|static] [-DLIBC=musl]
 #         [-DHARDENED=ON] [-DMAX_SIZE=<bytes>] [-DREADME=<file>] -P artifact.cmake
 
-function(readelf out)
-  execute_process(COMMAND ${READELF} --wide ${ARGN}
-    OUTPUT_VARIABLE text RESULT_VARIABLE rc)
+macro(readelf out)
+  execute_process(COMMAND ${READELF} --wide ${ARGN} OUTPUT_VARIABLE ${out} RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${READELF} ${ARGN} failed")
   endif()
-  set(${out} "${text}" PARENT_SCOPE)
-endfunction()
+endmacro()
 
 function(expect text regex what)
   if(NOT text MATCHES "${regex}")
@@ -44,31 +42,25 @@ if(NOT globals STREQUAL "a2pcVersion;main")
   message(SEND_ERROR "the module's globals are [${globals}], not [a2pcVersion;main]")
 endif()
 
-# What the header says the executable is, in Debian's words, must be what
-# the build took the target for.  On ARM: EABI version 5, and the float
-# ABI from the header's flags, read as a number (EF_ARM_ABI_FLOAT_SOFT 1,
-# _HARD 2); the attributes in either readelf's words: GNU's
-# "Tag_CPU_arch: v7", LLVM's "CPU_arch" above "Description: ARM v7".
+# What the header says the executable is must be what the build took the
+# target for, where Debian has a name for it: the machine and, on ARM,
+# the EABI version and the float ABI of the header's flags, read as a
+# number (EF_ARM_ABI_FLOAT_SOFT 1, _HARD 2).  ARMv7-A in either readelf's
+# words: GNU's "Tag_CPU_arch: v7", LLVM's "CPU_arch" above "Description: ARM v7".
 string(REGEX MATCH "Machine: +([^\n]*)\n.*Flags: +0x([0-9a-fA-F]+)" _ "${shipped}")
-set(machine "${CMAKE_MATCH_1}")
 math(EXPR eabi "(0x0${CMAKE_MATCH_2} >> 24) & 0xff")
 math(EXPR float "(0x0${CMAKE_MATCH_2} >> 9) & 3")
-set(header ${ARCH})
-if(machine STREQUAL "ARM")
-  set(abis unmarked armel armhf both)
-  list(GET abis ${float} header)
-  if(NOT eabi EQUAL 5)
-    set(header "EABI${eabi} ${header}")
-  endif()
-  expect("${shipped}" "CPU_arch(:|\n +Description: ARM) v7\n" "ARMv7")
-  expect("${shipped}" "CPU_arch_profile(:|\n +Description:) Application\n" "A profile")
-elseif(machine MATCHES "X86-64")
-  set(header amd64)
-elseif(machine MATCHES "80386")
-  set(header i386)
+set(header "${CMAKE_MATCH_1}")
+if(header STREQUAL "ARM")
+  set(header "ARM EABI${eabi} float ${float}")
+  expect("${shipped}" "CPU_arch(:|\n +Description: ARM) v7\n.*CPU_arch_profile(:|\n +Description:) Application\n"
+    "ARMv7-A")
 endif()
-if(NOT header STREQUAL ARCH)
-  message(SEND_ERROR "the header says ${header} (${machine}), the build says ${ARCH}")
+set(debian "ARM EABI5 float 1=armel" "ARM EABI5 float 2=armhf"
+  "Advanced Micro Devices X86-64=amd64" "Intel 80386=i386" "AArch64=arm64")
+list(FILTER debian INCLUDE REGEX "^${header}=")
+if(NOT debian STREQUAL "${header}=${ARCH}" AND (debian OR header MATCHES "^ARM"))
+  message(SEND_ERROR "the header says ${header}, the build took the target for ${ARCH}")
 endif()
 
 # The package note survives the stripped install: ours with the version
@@ -96,20 +88,17 @@ endif()
 if(LINKAGE STREQUAL "dynamic")
   expect("${shipped}" "program interpreter: [^]]*/ld-linux[^]/]*\\]" "loader")
   string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*" needed "${shipped}")
-  foreach(lib IN LISTS needed)
-    if(NOT lib MATCHES "\\[(libc\\.so\\.6|ld-linux[^]/]*)\\]$")
-      message(SEND_ERROR "needs more than the C library and its loader: ${lib}")
-    endif()
-  endforeach()
   expect("${needed}" "\\[libc\\.so\\.6\\]" "C library")
+  list(FILTER needed EXCLUDE REGEX "\\[(libc\\.so\\.6|ld-linux[^]/]*)\\]$")
+  if(needed)
+    message(SEND_ERROR "needs more than the C library and its loader: ${needed}")
+  endif()
   # No glibc version newer than the oldest the README promises.
   file(STRINGS ${README} promise REGEX "glibc [0-9.]+ or newer")
-  string(REGEX MATCH "glibc ([0-9.]+) or newer" _ "${promise}")
-  set(floor "${CMAKE_MATCH_1}")
-  string(REGEX MATCHALL "GLIBC_[0-9.]+" asked "${shipped}")
-  list(REMOVE_DUPLICATES asked)
+  string(REGEX MATCH "[0-9.]*[0-9]" floor "${promise}")
+  string(REGEX MATCHALL "Name: GLIBC_[0-9.]+" asked "${shipped}")
+  list(TRANSFORM asked REPLACE "Name: GLIBC_" "")
   foreach(version IN LISTS asked)
-    string(SUBSTRING ${version} 6 -1 version)
     if(NOT floor OR version VERSION_GREATER floor)
       message(SEND_ERROR "asks for glibc ${version}; the README promises glibc ${floor} or newer")
     endif()
@@ -137,12 +126,10 @@ if(HARDENED)
   endif()
 endif()
 
-if(MAX_SIZE)
-  file(SIZE ${INSTALLED} size)
-  message(STATUS "installed, stripped: ${size} bytes, budget ${MAX_SIZE}")
-  if(size GREATER MAX_SIZE)
-    message(SEND_ERROR "stripped size ${size} bytes is over the budget of ${MAX_SIZE}")
-  endif()
+file(SIZE ${INSTALLED} size)
+message(STATUS "installed, stripped: ${size} bytes, budget ${MAX_SIZE}")
+if(MAX_SIZE AND size GREATER MAX_SIZE)
+  message(SEND_ERROR "stripped size ${size} bytes is over the budget of ${MAX_SIZE}")
 endif()
 
 # What ships holds no path of the sources, the build or the release, nor

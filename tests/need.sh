@@ -3,25 +3,23 @@
 # Sourced by what needs more than the build, with its mode in mode: AUTO
 # skips (exit 77) where a test cannot run here, ON fails.  What the tests
 # need, each a command or a file only its package brings, with the Debian
-# package; then what the bench needs besides.
+# package; the script that sources this may add its own in more_need.
 tests_need='cmake:cmake make:make g++:g++ readelf:binutils valgrind:valgrind clang++:clang
 	/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.asan-x86_64.a:libclang-rt-14-dev
 	arm-linux-gnueabihf-g++:g++-arm-linux-gnueabihf arm-linux-gnueabi-g++:g++-arm-linux-gnueabi
 	/usr/lib/x86_64-linux-musl/libc.a:musl-dev /usr/lib/arm-linux-musleabihf/libc.a:musl-dev:armhf
 	qemu-arm:qemu-user qemu-system-arm:qemu-system-arm cpio:cpio flock:util-linux
 	unshare:util-linux swupdate:swupdate openssl:openssl ninja:ninja-build reuse:reuse'
-bench_need='hyperfine:hyperfine strace:strace taskset:util-linux'
 
 cannot() {
 	echo "${0##*/}: cannot run here: $*"
-	[ "$mode" = AUTO ] && exit 77
-	exit 1
+	[ "$mode" = AUTO ] && exit 77 || exit 1
 }
 
 # need COMMAND...
 need() {
 	for what do
 		command -v "$what" >/dev/null || cannot "no $what (Debian package" \
-			"$(printf '%s\n' $tests_need $bench_need | sed -n "s|^$what:||p"))"
+			"$(printf '%s\n' $tests_need ${more_need-} | sed -n "s|^$what:||p"))"
 	done
 }

@@ -17,15 +17,11 @@ missing=$(for pair in $tests_need; do { command -v "${pair%%:*}" || compgen -G "
 	echo "${pair#*:}"; done | sort -u | tr '\n' ' ')
 if [[ -n $missing ]] || ! apt-cache show linux-image-armmp:armhf >/dev/null 2>&1; then
 	how="dpkg --add-architecture armhf && apt-get update${missing:+ && apt-get install ${missing% }}"
-	if [[ $(id -u) != 0 ]] || ! command -v apt-get >/dev/null; then
-		echo "run-all.sh: the tests need more; as root: $how"
-		exit 1
-	fi
+	[[ $(id -u) = 0 ]] && command -v apt-get >/dev/null ||
+		{ echo "run-all.sh: the tests need more; as root: $how"; exit 1; }
 	echo "== $how"
-	export DEBIAN_FRONTEND=noninteractive
-	{ dpkg --print-foreign-architectures | grep -qx armhf || dpkg --add-architecture armhf; } &&
-		apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing >/dev/null ||
-		exit 1
+	dpkg --add-architecture armhf && apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
+		apt-get install -y -qq --no-install-recommends $missing >/dev/null || exit 1
 fi
 
 mkdir -p build && log=build/run-all.log	# the last preset's output, kept
