@@ -53,7 +53,7 @@ update() {
 		rm -rf "$tmp"
 		grep -q 'Verified OK' swupdate.log && break
 	done
-	grep -q 'Verified OK' swupdate.log || { cat swupdate.log; cannot "no verified update"; }
+	grep -q 'Verified OK' swupdate.log || { cat swupdate.log; cannot "no verified update (unshare -m needs / to be a mount point)"; }
 	got=$(grep -c "Found Image .* SKIPPED\$" swupdate.log)
 	[ "$got" = "$skipped" ] || { grep 'Found Image' swupdate.log
 		echo "FAIL each build $step, $condition: $got images skipped, expected $skipped"; failed=1; }
