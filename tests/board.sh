@@ -5,10 +5,10 @@
 # userland, and runs verservice-selftest there against TOOL while the
 # kernel traces the tool's system calls.  Fails unless the expected core
 # booted, no case failed, no query made more than MAX system calls, and,
-# for a TOOL without a program interpreter, none was brk, mmap, mmap2 or mremap.  A TOOL with a program
-# interpreter (on ARM, in /lib) gets it and its libraries from the first of
-# LIBDIRS, the compiler's own library folders as a CMake list, that has
-# each, and ldconfig's cache.
+# for a TOOL without a program interpreter, none was brk, mmap, mmap2 or
+# mremap.  A TOOL with one (on ARM, in /lib) gets it and its libraries
+# from the first of LIBDIRS, the compiler's own library folders as a CMake
+# list, that has each, and ldconfig's cache.
 # fetch takes the kernel, busybox and ldconfig from Debian's armhf packages.
 # AUTO: exit 77, a skip, when the board cannot be had; ON: fail then.
 #
