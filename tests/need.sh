@@ -11,10 +11,7 @@ tests_need='cmake:cmake make:make g++:g++ readelf:binutils valgrind:valgrind cla
 	qemu-arm:qemu-user qemu-system-arm:qemu-system-arm cpio:cpio flock:util-linux
 	unshare:util-linux swupdate:swupdate openssl:openssl ninja:ninja-build reuse:reuse'
 
-cannot() {
-	echo "${0##*/}: cannot run here: $*"
-	[ "$mode" = AUTO ] && exit 77 || exit 1
-}
+cannot() { echo "${0##*/}: cannot run here: $*"; [ "$mode" = AUTO ] && exit 77 || exit 1; }
 
 # need COMMAND...
 need() {
