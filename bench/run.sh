@@ -39,7 +39,11 @@ echo 'int main(void) { return 0; }' >"$static/floor.cpp"
 	eval "$floor"
 )
 
-queries=(-m -p -v -iv "-b web.bin" "-b nosuch.bin")
+# A name of the release the build was given, and one that no image has.
+image=$(sed -n '1s/ .*//p' build/host/sw-versions)
+unknown=nosuch.bin
+while grep -q "^$unknown " build/host/sw-versions; do unknown=x$unknown; done
+queries=(-m -p -v -iv "-b $image" "-b $unknown")
 commands=(/bin/true "$static/floor")
 labels=(/bin/true "floor (static)")
 for build in host host-static; do

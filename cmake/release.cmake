@@ -19,7 +19,8 @@ set(release_digits "a build number is not plain decimal digits within 2147483647
 # Sets release_firmware and release_internal (each a list of three fields),
 # release_names and release_builds (the nine images), release_images (each
 # name followed by its build), release_build (the largest build number) and
-# release_version (what "-v" answers).
+# release_version (what "-v" answers) and release_unknown (a name that no
+# image has).
 # One line, as a compiler would say it, left unwrapped by its leading blank.
 macro(refuse text)
   message(FATAL_ERROR " ${file}:${n}: ${text}")
@@ -87,7 +88,11 @@ function(release_read file)
     endif()
   endwhile()
   string(REPLACE ";" "." version "${firmware};${build}")
-  foreach(var firmware internal names builds images build version)
+  set(unknown nosuch.bin)
+  while(unknown IN_LIST names)
+    string(PREPEND unknown x)
+  endwhile()
+  foreach(var firmware internal names builds images build version unknown)
     set(release_${var} "${${var}}" PARENT_SCOPE)
   endforeach()
 endfunction()
@@ -119,6 +124,49 @@ ${rows}};
 ")
 endfunction()
 
+# The self-test's cases that must find no image, each made from the
+# first name of this release for which it is no name of the release too
+# (Web.bin and web.bin may both be images): the name in the wrong letter
+# case, without its extension, cut short, run on, behind a directory, and
+# with blanks around it.  A name holds no quote, blank, "$" or "\".
+function(release_near_misses out)
+  set(lines)
+  foreach(kind lower_case upper_case no_extension prefix extended directory absolute_path
+      trailing_space leading_space newline inner_newline)
+    foreach(name IN LISTS release_names)
+      string(TOLOWER "${name}" lower_case)
+      string(TOUPPER "${name}" upper_case)
+      string(REGEX REPLACE "(.)\\.[^.]*$" "\\1" no_extension "${name}")
+      string(REGEX REPLACE ".$" "" prefix "${name}")
+      set(extended "${name}.old")
+      set(directory "./${name}")
+      set(absolute_path "/boot/${name}")
+      set(trailing_space "${name} ")
+      set(leading_space " ${name}")
+      set(newline "${name}$nl")           # $nl is the self-test's line end
+      string(SUBSTRING "${name}" 0 1 first)
+      string(SUBSTRING "${name}" 1 -1 rest)
+      set(inner_newline "${first}$nl${rest}")
+      set(miss "${${kind}}")
+      if(NOT miss STREQUAL name AND NOT miss STREQUAL "" AND NOT miss IN_LIST release_names)
+        string(APPEND lines "check name.${kind} 0 '' -b \"${miss}\"\n")
+        break()
+      endif()
+    endforeach()
+  endforeach()
+  set(${out} "${lines}" PARENT_SCOPE)
+endfunction()
+
+# What "-b" answers for name: its image's build, or nothing.
+function(release_lookup out name)
+  set(${out} "" PARENT_SCOPE)
+  foreach(image build IN ZIP_LISTS release_names release_builds)
+    if(image STREQUAL name)
+      set(${out} "${build}" PARENT_SCOPE)
+    endif()
+  endforeach()
+endfunction()
+
 # Writes into dir, from what release_read read, sw-versions and the
 # self-test.  SWUpdate compares each image of an update with sw-versions,
 # one "name version" line per image.  It gets the nine build numbers
@@ -129,9 +177,16 @@ function(release_files dir)
   set(bins)
   foreach(name build IN ZIP_LISTS release_names release_builds)
     string(APPEND lines "${name} ${build}\n")
-    string(APPEND bins "check bin.${name} 0 ${build} -b ${name}\n")
+    string(APPEND bins "check bin.${name} 0 '${build}' -b '${name}'\n")
   endforeach()
   release_write(${dir}/sw-versions "${lines}")
+  release_near_misses(names)
+  # The self-test's other cases ask for the first image, a name no image
+  # has, and for "-v" and "-b" as names, which an image may have too.
+  list(GET release_names 0 image)
+  set(unknown ${release_unknown})
+  release_lookup(named_v -v)
+  release_lookup(named_b -b)
   set(version ${release_version})
   string(REPLACE ";" "." internal "${release_internal};${release_build}")
   configure_file(${release_selftest} ${dir}/verservice-selftest @ONLY)

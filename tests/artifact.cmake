@@ -9,7 +9,8 @@ cmake_minimum_required(VERSION 3.18...4.3)
 #         -DREADELF=<readelf> -DVERSION=<version> -DARCH=<the note's architecture>
 #         -DSOURCE_DIR=<dir> -DBINARY_DIR=<dir> -DRELEASE=<file> [-DSHIPS=ON]
 #         [-DNOTE=ours|theirs|none] [-DLINKAGE=dynamic|static] [-DLIBC=musl]
-#         [-DHARDENED=ON] [-DMAX_SIZE=<bytes>] [-DREADME=<file>] -P artifact.cmake
+#         [-DHARDENED=ON] [-DMAX_SIZE=<bytes>] [-DREADME=<file>]
+#         [-DNO_VFP=ON -DOBJDUMP=<objdump>] -P artifact.cmake
 
 macro(readelf out)
   execute_process(COMMAND ${READELF} --wide ${ARGN} OUTPUT_VARIABLE ${out} RESULT_VARIABLE rc)
@@ -53,8 +54,8 @@ math(EXPR float "(0x0${CMAKE_MATCH_2} >> 9) & 3")
 set(header "${CMAKE_MATCH_1}")
 if(header STREQUAL "ARM")
   set(header "ARM EABI${eabi} float ${float}")
-  expect("${shipped}" "CPU_arch(:|\n +Description: ARM) v7\n.*CPU_arch_profile(:|\n +Description:) Application\n"
-    "ARMv7-A")
+  expect("${shipped}" "CPU_arch(:|\n +Description: ARM) v7\n" "ARMv7")
+  expect("${shipped}" "CPU_arch_profile(:|\n +Description:) Application\n" "the A profile")
 endif()
 set(debian "ARM EABI5 float 1=armel" "ARM EABI5 float 2=armhf"
   "Advanced Micro Devices X86-64=amd64" "Intel 80386=i386" "AArch64=arm64")
@@ -63,12 +64,33 @@ if(NOT debian STREQUAL "${header}=${ARCH}" AND (debian OR header MATCHES "^ARM")
   message(SEND_ERROR "the header says ${header}, the build took the target for ${ARCH}")
 endif()
 
+# A core without VFP, or a kernel built without VFP support, traps every
+# VFP and NEON instruction, even one behind a check of the hardware: a
+# build for such cores has none, nor an attribute that asks for VFP.  The
+# build's own executable is read, as its mapping symbols keep data from
+# being taken for code, in GNU or LLVM objdump's words.
+if(NO_VFP)
+  execute_process(COMMAND ${OBJDUMP} -d ${TOOL} OUTPUT_VARIABLE code RESULT_VARIABLE rc)
+  expect("${rc}:${code}" "^0:.*<main>:\n" "${OBJDUMP} -d")
+  set(vfp "v[a-z]|f(ld|st)m[a-z]*x|(cdp|ldc|stc|mcr|mrc|mcrr|mrrc)2?l?[ \t]+p?1[01],")
+  string(REGEX MATCHALL "\n *[0-9a-f]+:[ \t]+[0-9a-f ]+\t(${vfp})[^\n]*" found "${code}")
+  if(found)
+    list(LENGTH found n)
+    list(GET found 0 first)
+    message(SEND_ERROR "${n} VFP or NEON instructions, the first:${first}")
+  endif()
+  if(shipped MATCHES "(Tag_|TagName: )(ABI_VFP_args|FP_arch|Advanced_SIMD_arch)[^\n]*")
+    message(SEND_ERROR "an attribute asks for VFP: ${CMAKE_MATCH_0}")
+  endif()
+endif()
+
 # The package note survives the stripped install: ours with the version
 # that configure read, or the integrator's own alone.  llvm-readelf 14
 # shows its text only in hex, so the text is read from the file itself:
 # only a note puts it there.
 file(STRINGS ${INSTALLED} json REGEX "^{\"type\":")
-set(ours "{\"type\":\"firmware\",\"name\":\"verservice\",\"version\":\"${VERSION}\",\"architecture\":\"${ARCH}\"}")
+set(ours "{\"type\":\"firmware\",\"name\":\"verservice\",\"version\":\"${VERSION}\",")
+string(APPEND ours "\"architecture\":\"${ARCH}\"}")
 if(NOTE STREQUAL "ours" AND NOT json STREQUAL ours)
   message(SEND_ERROR "the package note is [${json}], not [${ours}]")
 elseif(NOTE STREQUAL "theirs" AND (NOT json OR json MATCHES "\"firmware\""))
@@ -79,10 +101,12 @@ endif()
 
 # The install carries the tool's license and, static with musl, musl's.
 file(READ ${DOCS}/LICENSE text)
-expect("${text}" "Copyright [^\n]* The verservice authors\n.*Permission is hereby granted" "the tool's notice")
+expect("${text}" "Copyright [^\n]* The verservice authors\n.*Permission is hereby granted"
+  "the tool's notice")
 if(LINKAGE STREQUAL "static" AND LIBC STREQUAL "musl")
   file(READ ${DOCS}/LICENSE.libc text)
-  expect("${text}" "Upstream-Name: musl\n.*License: MIT\n Permission is hereby granted" "musl's notice")
+  expect("${text}" "Upstream-Name: musl\n.*License: MIT\n Permission is hereby granted"
+    "musl's notice")
 endif()
 
 if(LINKAGE STREQUAL "dynamic")
@@ -93,9 +117,18 @@ if(LINKAGE STREQUAL "dynamic")
   if(needed)
     message(SEND_ERROR "needs more than the C library and its loader: ${needed}")
   endif()
-  # No glibc version newer than the oldest the README promises.
-  file(STRINGS ${README} promise REGEX "glibc [0-9.]+ or newer")
-  string(REGEX MATCH "[0-9.]*[0-9]" floor "${promise}")
+  # No glibc version newer than the oldest the README promises: the
+  # number between "glibc" and "or newer" and no other, the lowest where
+  # it says so more than once.
+  file(STRINGS ${README} promise REGEX "glibc [0-9]+\\.[0-9]+ or newer")
+  string(REGEX MATCHALL "glibc [0-9]+\\.[0-9]+ or newer" promise "${promise}")
+  list(TRANSFORM promise REPLACE "glibc ([0-9.]+) or newer" "\\1")
+  set(floor)
+  foreach(version IN LISTS promise)
+    if(NOT floor OR version VERSION_LESS floor)
+      set(floor ${version})
+    endif()
+  endforeach()
   string(REGEX MATCHALL "Name: GLIBC_[0-9.]+" asked "${shipped}")
   list(TRANSFORM asked REPLACE "Name: GLIBC_" "")
   foreach(version IN LISTS asked)

@@ -4,18 +4,22 @@
 # Boots an emulated ARM board, Debian's armmp kernel with busybox as its
 # userland, and runs verservice-selftest there against TOOL while the
 # kernel traces the tool's system calls.  Fails unless the expected core
-# booted, no case failed, no query made more than MAX system calls, and,
-# for a TOOL without a program interpreter, none was brk, mmap, mmap2 or
-# mremap.  A TOOL with one (on ARM, in /lib) gets it and its libraries
-# from the first of LIBDIRS, the compiler's own library folders as a CMake
-# list, that has each, and ldconfig's cache.
-# fetch takes the kernel, busybox and ldconfig from Debian's armhf packages.
+# booted, no case failed, every query made a system call and none more
+# than MAX, and, for a TOOL without a program interpreter, none was brk,
+# mmap, mmap2 or mremap.  A TOOL with one (on ARM, in /lib) gets it and
+# its libraries from the first of LIBDIRS, the compiler's own library
+# folders as a CMake list, that has each, and ldconfig's cache.  IMAGE is
+# a name of the release, UNKNOWN one that no image has.
+# virt and cubieboard have VFP and run Debian's armhf busybox; vexpress is
+# a Cortex-A9 without VFP, which only a soft-float userland (armel) runs.
+# fetch takes the kernel, busybox and ldconfig from Debian's packages.
 # AUTO: exit 77, a skip, when the board cannot be had; ON: fail then.
 #
 #   board.sh fetch AUTO|ON CACHE
-#   board.sh virt|cubieboard AUTO|ON CACHE TOOL SELFTEST WORK LIBDIRS READELF MAX
+#   board.sh virt|cubieboard|vexpress AUTO|ON CACHE TOOL SELFTEST WORK LIBDIRS READELF MAX
+#            IMAGE UNKNOWN
 set -u
-board=$1 mode=$2 cache=$3/armmp
+board=$1 mode=$2 cache=$3/armmp-bookworm
 shift 2
 
 . "${0%/*}/need.sh"
@@ -31,41 +35,56 @@ if [ "$board" = fetch ]; then
 	rm -rf "$new" && mkdir "$new" && cd "$new" || exit 1
 	kernel=$(apt-cache depends linux-image-armmp:armhf 2>/dev/null |
 		sed -n 's/.*Depends: \(linux-image-[^:]*\).*/\1/p' | head -n 1)
-	if [ -z "$kernel" ] || ! apt-get download -q "$kernel:armhf" \
-		busybox-static:armhf libc-bin:armhf >download.log 2>&1; then
+	if [ -z "$kernel" ] || ! apt-get download -q "$kernel:armhf" busybox-static:armhf \
+		libc-bin:armhf busybox-static:armel libc-bin:armel >download.log 2>&1; then
 		cat download.log 2>/dev/null
 		cannot "the armhf kernel, busybox and ldconfig cannot be fetched into $cache;" \
-			"where apt-get can, first: dpkg --add-architecture armhf && apt-get update"
+			"where apt-get can, first: dpkg --add-architecture armhf &&" \
+			"dpkg --add-architecture armel && apt-get update"
 	fi
 	dpkg-deb --fsys-tarfile "$kernel"_*.deb | tar -x --wildcards './boot/vmlinuz-*' \
-		'./usr/lib/linux-image-*/sun4i-a10-cubieboard.dtb' &&
-		dpkg-deb --fsys-tarfile busybox-static_*.deb | tar -x ./bin/busybox &&
-		dpkg-deb --fsys-tarfile libc-bin_*.deb | tar -x ./sbin/ldconfig &&
-		rm -f ./*.deb download.log && mv "$new" "$cache"
+		'./usr/lib/linux-image-*/sun4i-a10-cubieboard.dtb' \
+		'./usr/lib/linux-image-*/vexpress-v2p-ca9.dtb' || exit 1
+	for arch in armhf armel; do
+		mkdir "$arch" && dpkg-deb --fsys-tarfile busybox-static_*_$arch.deb |
+			tar -x -C "$arch" ./bin/busybox &&
+			dpkg-deb --fsys-tarfile libc-bin_*_$arch.deb | tar -x -C "$arch" ./sbin/ldconfig ||
+			exit 1
+	done
+	rm -f ./*.deb download.log && mv "$new" "$cache"
 	exit
 fi
 
 [ -d "$cache" ] || cannot "no kernel and busybox in $cache: see board.fetch"
-tool=$2 selftest=$3 work=$4 root=$4/root libdirs=$5 readelf=$6 max=$7 limit=180
+tool=$2 selftest=$3 work=$4 root=$4/root libdirs=$5 readelf=$6 max=$7 image=$8 unknown=$9
+limit=180 userland=armhf vfp=yes
 # Each case is one line of the self-test's table, the board must run them all.
 cases=$(grep -c '^\(check\|run\) ' "$selftest")
+dtbs=$cache/usr/lib/linux-image-*
 
 # The cubieboard (Allwinner A10) never powers off: the console ends the run.
 case $board in
 virt)		part=0xc07 console=ttyAMA0; set -- -M virt -cpu cortex-a7 -m 256 ;;
 cubieboard)	part=0xc08 console=ttyS0; set -- -M cubieboard -m 512 \
-			-dtb "$(echo "$cache"/usr/lib/linux-image-*/sun4i-a10-cubieboard.dtb)" ;;
+			-dtb "$(echo $dtbs/sun4i-a10-cubieboard.dtb)" ;;
+vexpress)	part=0xc09 console=ttyAMA0 userland=armel vfp=no
+		set -- -M vexpress-a9 -cpu cortex-a9,vfp=off,neon=off -m 256 \
+			-dtb "$(echo $dtbs/vexpress-v2p-ca9.dtb)" ;;
 *)		echo "board.sh: no board named $board"; exit 2 ;;
 esac
 
 rm -rf "$work" && mkdir -p "$root/bin" "$root/lib" "$root/tmp" "$root/etc" "$root/sbin" &&
-	cp "$cache/bin/busybox" "$tool" "$root/bin/" && cp "$cache/sbin/ldconfig" "$root/sbin/" &&
+	cp "$cache/$userland/bin/busybox" "$tool" "$root/bin/" &&
+	cp "$cache/$userland/sbin/ldconfig" "$root/sbin/" &&
 	cp "$selftest" "$root/bin/verservice-selftest" || exit 1
+# The queries traced one at a time: none, the options, a name and no name.
+printf '%s\n' '' -m -p -v -iv "-b $image" "-b $unknown" >"$root/queries" || exit 1
 elf=$("$readelf" -l -d --wide "$tool") || exit 1
 interp=$(echo "$elf" | sed -n 's/.*program interpreter: \(.*\)]$/\1/p')
 if [ -n "$interp" ]; then
 	for lib in $(echo "$elf" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p') "${interp##*/}"; do
-		from=$(for dir in $(echo "$libdirs" | tr ';' ' '); do ls "$dir/$lib"; done 2>/dev/null | head -n 1)
+		from=$(for dir in $(echo "$libdirs" | tr ';' ' '); do ls "$dir/$lib"; done 2>/dev/null |
+			head -n 1)
 		cp "${from:-$lib}" "$root/lib/" || exit 1
 	done
 fi
@@ -73,20 +92,23 @@ cat >"$root/init" <<'INIT'
 #!/bin/busybox sh
 /bin/busybox --install -s /bin
 t=/sys/kernel/tracing
-for fs in proc:/proc sysfs:/sys devtmpfs:/dev tracefs:$t; do mkdir -p ${fs#*:} && mount -t ${fs%:*} ${fs%:*} ${fs#*:}; done
+for fs in proc:/proc sysfs:/sys devtmpfs:/dev tracefs:$t; do
+	mkdir -p ${fs#*:} && mount -t ${fs%:*} ${fs%:*} ${fs#*:}
+done
 /sbin/ldconfig
 echo "board: kernel $(uname -r), $(grep -m 1 'CPU part' /proc/cpuinfo)"
+echo "board: $(grep -m 1 Features /proc/cpuinfo)"
 echo 'comm == "verservice"' >$t/events/raw_syscalls/sys_enter/filter
 echo 1 >$t/events/raw_syscalls/sys_enter/enable
 calls() { sed -n 's/.*sys_enter: NR \([0-9]*\) .*/\1/p' $t/trace | tr '\n' ' '; }
 sh /bin/verservice-selftest verservice
 echo "board: system calls of the self-test: $(calls | tr ' ' '\n' | sort -un | tr '\n' ' ')"
-for query in -m -p -v -iv '-b web.bin' '-b nosuch.bin' ''; do
+while read -r query; do
 	: >$t/trace
 	verservice $query >/dev/null
 	set -- $(calls)
 	echo "board: $# system calls for [$query]: $*"
-done
+done </queries
 echo "board: done"
 poweroff -f
 INIT
@@ -107,12 +129,23 @@ echo "board.sh: $board ran $(($(date +%s) - start)) s"
 cat "$work/console"
 
 fail() { echo "board.sh: $*"; exit 1; }
-grep -q "^board: .*CPU part[[:space:]]*: $part\$" "$work/console" || fail "no core with CPU part $part booted"
+grep -q "^board: .*CPU part[[:space:]]*: $part\$" "$work/console" ||
+	fail "no core with CPU part $part booted"
+features=$(sed -n 's/^board: Features[[:space:]]*: //p' "$work/console")
+case " $features " in
+*" vfp "*)	[ $vfp = yes ] || fail "the core has VFP: $features" ;;
+*)		[ $vfp = no ] || fail "the core has no VFP: $features" ;;
+esac
 grep -q "^$cases passed, 0 failed, 0 skipped\$" "$work/console" ||
 	fail "no \"$cases passed, 0 failed, 0 skipped\" on the console within $limit s"
 # The kernel's own numbers, ARM EABI: brk 45, mmap 90, mremap 163, mmap2 192;
 # a query of a static build makes set_tls 983045 (ARM's own), set_tid_address
 # 256, writev 146 and exit_group 248.
-awk -v max="${max:-1000000}" -v interp="$interp" '/^board: [0-9]+ system calls for / { n++; if ($2 > max) why = "a query made more than " max " system calls" }
-	!interp && /^board: [^:]*system calls[^:]*:( [0-9]+)* (45|90|163|192)( |$)/ { why = "the tool asked the kernel for memory (brk, mmap, mmap2 or mremap)" }
-	END { if (!n) why = "no query traced"; if (why) print "board.sh: " why; exit why != "" }' "$work/console" || exit 1
+awk -v max="${max:-1000000}" -v interp="$interp" -v queries="$(wc -l <"$root/queries")" '
+	/^board: [0-9]+ system calls for / { n++
+		if ($2 > max) why = "a query made more than " max " system calls"
+		if ($2 < 1) why = "a query traced no system call" }
+	!interp && /^board: [^:]*system calls[^:]*:( [0-9]+)* (45|90|163|192)( |$)/ {
+		why = "the tool asked the kernel for memory (brk, mmap, mmap2 or mremap)" }
+	END { if (n != queries) why = n + 0 " of " queries " queries traced"
+		if (why) print "board.sh: " why; exit why != "" }' "$work/console" || exit 1

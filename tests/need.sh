@@ -7,7 +7,7 @@
 tests_need='cmake:cmake make:make g++:g++ readelf:binutils valgrind:valgrind clang++:clang
 	/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.asan-x86_64.a:libclang-rt-14-dev
 	arm-linux-gnueabihf-g++:g++-arm-linux-gnueabihf arm-linux-gnueabi-g++:g++-arm-linux-gnueabi
-	/usr/lib/x86_64-linux-musl/libc.a:musl-dev /usr/lib/arm-linux-musleabihf/libc.a:musl-dev:armhf
+	/usr/lib/x86_64-linux-musl/libc.a:musl-dev /usr/lib/arm-linux-musleabi/libc.a:musl-dev:armel
 	qemu-arm:qemu-user qemu-system-arm:qemu-system-arm cpio:cpio flock:util-linux
 	unshare:util-linux swupdate:swupdate openssl:openssl ninja:ninja-build reuse:reuse'
 

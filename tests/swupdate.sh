@@ -22,11 +22,13 @@ need swupdate openssl cpio unshare
 # A PID namespace too, so that the helpers swupdate starts end with it.
 ns="unshare -m -p -f" config=
 [ "$(id -u)" = 0 ] || ns="$ns -r"
-etc='mount -t overlay overlay -o "lowerdir=/etc,upperdir=$0/upper,workdir=$0/overlay" /etc && cp "$1" /etc/sw-versions'
+etc='mount -t overlay overlay -o "lowerdir=/etc,upperdir=$0/upper,workdir=$0/overlay" /etc &&
+	cp "$1" /etc/sw-versions'
 rm -rf "$work" && mkdir -p "$work/upper" "$work/overlay" && cd "$work" || exit 1
 $ns true 2>/dev/null || { ns="unshare -p -f" etc=: config="-f swupdate.cfg"
-	printf 'globals : { };\nversions : ( %s );\n' "$(sed 's/^\([^ ]*\) \([^ ]*\)$/{ name = "\1"; version = "\2"; }/
-		$!s/$/,/' "$versions")" >swupdate.cfg; }
+	printf 'globals : { };\nversions : ( %s );\n' \
+		"$(sed 's/^\([^ ]*\) \([^ ]*\)$/{ name = "\1"; version = "\2"; }/; $!s/$/,/' "$versions")" \
+		>swupdate.cfg; }
 openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 \
 	-subj /CN=verservice -addext extendedKeyUsage=emailProtection >openssl.log 2>&1 ||
 	{ cat openssl.log; exit 1; }
@@ -38,7 +40,10 @@ update() {
 	set -- $images
 	while [ $# -gt 1 ]; do
 		echo "$1" >"$1"
-		rows="$rows{ filename = \"$1\"; name = \"$1\"; version = \"$(($2 + step))\"; $condition = true;
+		# The build as it stands, or its decimal value (not octal) one off.
+		version=$2
+		[ "$step" = 0 ] || version=$(($(echo "$2" | sed 's/^0*\(.\)/\1/') + step))
+		rows="$rows{ filename = \"$1\"; name = \"$1\"; version = \"$version\"; $condition = true;
 			type = \"raw\"; device = \"/dev/null\"; sha256 = \"$(sha256sum "$1" | cut -c 1-64)\"; },"
 		shift 2
 	done
@@ -53,7 +58,8 @@ update() {
 	# all of it ("cannot be parsed as DER-encoded CMS"): it gets three tries.
 	for try in 1 2 3; do
 		tmp=$(mktemp -d) || exit 1
-		TMPDIR=$tmp $ns sh -c "$etc && exec swupdate -v -n $config -k cert.pem -H verservice:1.0 -i update.swu" \
+		TMPDIR=$tmp $ns sh -c \
+			"$etc && exec swupdate -v -n $config -k cert.pem -H verservice:1.0 -i update.swu" \
 			"$PWD" "$versions" >swupdate.log 2>&1
 		rm -rf "$tmp"
 		grep -q 'Verified OK' swupdate.log && break
@@ -67,4 +73,5 @@ update install-if-different 0 $(($# / 2))
 update install-if-higher 1 0
 update install-if-higher -1 $(($# / 2))
 [ $failed = 0 ] || { cat "$versions"; exit 1; }
-echo "swupdate.sh: $(($# / 2)) images, as the installed sw-versions has them${config:+, read as its configuration}"
+echo "swupdate.sh: $(($# / 2)) images, as the installed sw-versions has them" \
+	"${config:+(read as its configuration)}"
