@@ -17,40 +17,28 @@ mode=ON more_need='hyperfine:hyperfine strace:strace'
 . tests/need.sh
 need hyperfine valgrind strace taskset
 
+# The tool from both host presets and the floor from the static one, each
+# built by its build; their paths as the build wrote them.
+tools=()
 for preset in host host-static; do
 	cmake --preset "$preset" >/dev/null
-	cmake --build --preset "$preset" >/dev/null
+	cmake --build --preset "$preset" --target verservice floor >/dev/null
+	{ read -r tool; read -r floor; } <"build/$preset/bench/paths-Release"
+	tools+=("$tool")
 done
-
-# The floor, compiled with the static build's own flags and link line.
-static=build/host-static
-echo 'int main(void) { return 0; }' >"$static/floor.cpp"
-(
-	cd "$static"
-	flags=$(sed -n 's/^CXX_\(INCLUDES\|FLAGS\) = //p' CMakeFiles/verservice.dir/flags.make | tr '\n' ' ')
-	link=$(<CMakeFiles/verservice.dir/link.txt)
-	floor=${link/CMakeFiles\/verservice.dir\/src\/VerService.cpp.o -o verservice/floor.o -o floor}
-	if [[ $floor == "$link" ]]; then
-		echo "bench/run.sh: cannot make the floor's link line from: $link" >&2
-		exit 1
-	fi
-	rm -f floor.o floor
-	eval "${link%% *} $flags -c floor.cpp -o floor.o"
-	eval "$floor"
-)
 
 # A name of the release the build was given, and one that no image has.
 image=$(sed -n '1s/ .*//p' build/host/sw-versions)
 unknown=nosuch.bin
 while grep -q "^$unknown " build/host/sw-versions; do unknown=x$unknown; done
 queries=(-m -p -v -iv "-b $image" "-b $unknown")
-commands=(/bin/true "$static/floor")
+commands=(/bin/true "$floor")
 labels=(/bin/true "floor (static)")
-for build in host host-static; do
+for k in 0 1; do
 	for q in "${queries[@]}"; do
-		commands+=("build/$build/verservice $q")
+		commands+=("${tools[$k]} $q")
 		label="verservice $q"
-		[[ $build == host-static ]] && label+=" (static)"
+		((k == 1)) && label+=" (static)"
 		labels+=("$label")
 	done
 done
@@ -82,7 +70,9 @@ for ((r = 0; r < rounds; r++)); do
 	awk -F, -v r=$r -v order="${order[*]}" 'BEGIN { split(order, o, " ") }
 		NR > 1 { print r, o[NR - 1], $4 }' "$csv" >>"$times"
 done
-median() { sort -g | awk '{ v[NR] = $1 } END { print (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2 }'; }
+median() {
+	sort -g | awk '{ v[NR] = $1 } END { print (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2 }'
+}
 ratio() {	# the median over the rounds of command $1's time over command $2's
 	awk -v i="$1" -v j="$2" '$2 == j { t[$1] = $3 } $2 == i { c[$1] = $3 }
 		END { for (r in c) print c[r] / t[r] }' "$times" | median
@@ -99,7 +89,8 @@ syscalls() {	# after execve: every line of the trace but the execve
 	echo $(($(wc -l <"$log") - 1))
 }
 
-printf '%-34s %9s %6s %6s %12s %6s %9s\n' command "median µs" ×true ×floor instructions ×true "syscalls"
+printf '%-34s %9s %6s %6s %12s %6s %9s\n' \
+	command "median µs" ×true ×floor instructions ×true "syscalls"
 true_ir=$(instructions /bin/true)
 for i in "${!commands[@]}"; do
 	c=${commands[$i]}
@@ -113,6 +104,7 @@ for i in "${!commands[@]}"; do
 			f == "-" ? f : sprintf("%.3f", f), ir, ir / tir, sc
 	}'
 done
-echo "median µs: $runs runs a command in $rounds rounds (hyperfine -N), the median of the rounds' medians;"
-echo "×true, ×floor: the median over the rounds of the ratio in the same round; instructions: callgrind;"
-echo "syscalls: system calls after execve (strace)"
+echo "median µs: $runs runs a command in $rounds rounds (hyperfine -N),"
+echo "  the median of the rounds' medians;"
+echo "×true, ×floor: the median over the rounds of the ratio in the same round;"
+echo "instructions: callgrind; syscalls: system calls after execve (strace)"

@@ -11,9 +11,10 @@ cmake_minimum_required(VERSION 3.18...4.3)
 #   cmake -DRELEASE=<file> [-DOUT=<dir>] -P release.cmake
 #
 # prints the version it reads and, with OUT, writes there what a build
-# writes from it: sw-versions and verservice-selftest.
+# writes from it: sw-versions, verservice-selftest and verservice.1.
 
 set(release_selftest ${CMAKE_CURRENT_LIST_DIR}/../tests/verservice-selftest)
+set(release_page ${CMAKE_CURRENT_LIST_DIR}/../man/verservice.1.in)
 set(release_digits "a build number is not plain decimal digits within 2147483647")
 
 # Sets release_firmware and release_internal (each a list of three fields),
@@ -167,8 +168,8 @@ function(release_lookup out name)
   endforeach()
 endfunction()
 
-# Writes into dir, from what release_read read, sw-versions and the
-# self-test.  SWUpdate compares each image of an update with sw-versions,
+# Writes into dir, from what release_read read, sw-versions, the
+# self-test and the manual page.  SWUpdate compares each image of an update with sw-versions,
 # one "name version" line per image.  It gets the nine build numbers
 # alone: install-if-higher cannot order a four-field version with a field
 # over 65535, and the package build number is one of the nine anyway.
@@ -190,6 +191,19 @@ function(release_files dir)
   set(version ${release_version})
   string(REPLACE ";" "." internal "${release_internal};${release_build}")
   configure_file(${release_selftest} ${dir}/verservice-selftest @ONLY)
+  # The page's table of images, with \& before a name that mdoc would
+  # take for one of its macros.
+  set(images)
+  set(widest)
+  foreach(name build IN ZIP_LISTS release_names release_builds)
+    string(APPEND images ".It Pa \\&${name} Ta \\&${build}\n")
+    string(LENGTH "${name}" length)
+    string(LENGTH "${widest}" longest)
+    if(length GREATER longest)
+      set(widest "${name}")
+    endif()
+  endforeach()
+  configure_file(${release_page} ${dir}/verservice.1 @ONLY)
 endfunction()
 
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)

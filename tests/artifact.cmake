@@ -160,9 +160,12 @@ if(HARDENED)
 endif()
 
 file(SIZE ${INSTALLED} size)
-message(STATUS "installed, stripped: ${size} bytes, budget ${MAX_SIZE}")
-if(MAX_SIZE AND size GREATER MAX_SIZE)
+if(NOT MAX_SIZE)
+  message(STATUS "installed, stripped: ${size} bytes (no budget set)")
+elseif(size GREATER MAX_SIZE)
   message(SEND_ERROR "stripped size ${size} bytes is over the budget of ${MAX_SIZE}")
+else()
+  message(STATUS "installed, stripped: ${size} bytes, within the budget of ${MAX_SIZE}")
 endif()
 
 # What ships holds no path of the sources, the build or the release, nor

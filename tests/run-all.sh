@@ -1,41 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The verservice authors
 # SPDX-License-Identifier: MIT
-# Installs what the tests need and this machine lacks, as root with
-# apt-get, and says what; elsewhere names the command and stops.  Then
-# checks every file's license header, and builds and tests every preset:
-# the build host (also under valgrind memcheck), the host fully static,
-# the sanitizers with Clang, and the ARMv7-A appliance, dynamic and
-# static, hard- and soft-float, under qemu-arm and on emulated boards.
-# Ends with a table of the presets and "N passed, N failed" over them all.
+# Sets the machine up (tests/setup.sh), checks every file's license
+# header, and builds and tests every preset: the build host (also under
+# valgrind memcheck), the host fully static, the sanitizers with Clang,
+# and the ARMv7-A appliance, dynamic and static, hard- and soft-float,
+# under qemu-arm and on emulated boards.  Ends with a table of the presets
+# and "N passed, N failed" over them all.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-
-. tests/need.sh
-# The boards' kernel and busybox come from Debian's armhf and armel
-# package lists.  A source that cannot be fetched (a mirror in the middle
-# of a sync, say) does not stop the run: apt-get installs from the others,
-# and only a package that none of them has stops it.
-missing=$(for pair in $tests_need; do
-	{ command -v "${pair%%:*}" || compgen -G "${pair%%:*}"; } >/dev/null || echo "${pair#*:}"
-done | sort -u | tr '\n' ' ')
-missing=${missing% }
-if [[ -n $missing ]] ||
-	! apt-cache show linux-image-armmp:armhf busybox-static:armel >/dev/null 2>&1; then
-	archs="dpkg --add-architecture armhf && dpkg --add-architecture armel"
-	how="$archs && apt-get update${missing:+ && apt-get install $missing}"
-	[[ $(id -u) = 0 ]] && command -v apt-get >/dev/null ||
-		{ echo "run-all.sh: the tests need more; as root: $how"; exit 1; }
-	echo "== $how"
-	eval "$archs" || exit 1
-	apt-get update -qq ||
-		echo "run-all.sh: apt-get update failed for a source, above; going on with the others"
-	if [[ -n $missing ]] && ! DEBIAN_FRONTEND=noninteractive \
-		apt-get install -y -qq --no-install-recommends $missing >/dev/null; then
-		echo "run-all.sh: cannot install: $missing"
-		exit 1
-	fi
-fi
+tests/setup.sh || exit 1
 
 mkdir -p build && log=build/run-all.log	# the last preset's output, kept
 # Every file carries its license and copyright, as REUSE lays down.
