@@ -18,19 +18,17 @@ mode=ON more_need='hyperfine:hyperfine strace:strace'
 need hyperfine valgrind strace taskset
 
 # The tool from both host presets and the floor from the static one, each
-# built by its build; their paths as the build wrote them.
+# built by its build; their paths, and the names to ask for, as the build
+# wrote them.
 tools=()
 for preset in host host-static; do
 	cmake --preset "$preset" >/dev/null
 	cmake --build --preset "$preset" --target verservice floor >/dev/null
-	{ read -r tool; read -r floor; } <"build/$preset/bench/paths-Release"
+	{ read -r tool; read -r floor; read -r image; read -r unknown; } \
+		<"build/$preset/bench/paths-Release"
 	tools+=("$tool")
 done
 
-# A name of the release the build was given, and one that no image has.
-image=$(sed -n '1s/ .*//p' build/host/sw-versions)
-unknown=nosuch.bin
-while grep -q "^$unknown " build/host/sw-versions; do unknown=x$unknown; done
 queries=(-m -p -v -iv "-b $image" "-b $unknown")
 commands=(/bin/true "$floor")
 labels=(/bin/true "floor (static)")

@@ -20,8 +20,8 @@ set(release_digits "a build number is not plain decimal digits within 2147483647
 # Sets release_firmware and release_internal (each a list of three fields),
 # release_names and release_builds (the nine images), release_images (each
 # name followed by its build), release_build (the largest build number) and
-# release_version (what "-v" answers) and release_unknown (a name that no
-# image has).
+# release_version (what "-v" answers), release_image (the first image's
+# name) and release_unknown (a name that no image has), for the tests.
 # One line, as a compiler would say it, left unwrapped by its leading blank.
 macro(refuse text)
   message(FATAL_ERROR " ${file}:${n}: ${text}")
@@ -89,11 +89,12 @@ function(release_read file)
     endif()
   endwhile()
   string(REPLACE ";" "." version "${firmware};${build}")
+  list(GET names 0 image)
   set(unknown nosuch.bin)
   while(unknown IN_LIST names)
     string(PREPEND unknown x)
   endwhile()
-  foreach(var firmware internal names builds images build version unknown)
+  foreach(var firmware internal names builds images build version image unknown)
     set(release_${var} "${${var}}" PARENT_SCOPE)
   endforeach()
 endfunction()
@@ -184,7 +185,7 @@ function(release_files dir)
   release_near_misses(names)
   # The self-test's other cases ask for the first image, a name no image
   # has, and for "-v" and "-b" as names, which an image may have too.
-  list(GET release_names 0 image)
+  set(image ${release_image})
   set(unknown ${release_unknown})
   release_lookup(named_v -v)
   release_lookup(named_b -b)
