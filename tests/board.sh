@@ -12,55 +12,52 @@
 # a name of the release, UNKNOWN one that no image has.
 # virt and cubieboard have VFP and run Debian's armhf busybox; vexpress is
 # a Cortex-A9 without VFP, which only a soft-float userland (armel) runs.
-# fetch takes the kernel, busybox and ldconfig from Debian's packages.
-# AUTO: exit 77, a skip, when the board cannot be had; ON: fail then.
+# fetch takes the kernel and, for each USERLAND, busybox and ldconfig from
+# Debian's packages.  AUTO: exit 77, a skip, when the board cannot be had;
+# ON: fail then.
 #
-#   board.sh fetch AUTO|ON CACHE
+#   board.sh fetch AUTO|ON CACHE USERLAND...   (armhf, armel)
 #   board.sh virt|cubieboard|vexpress AUTO|ON CACHE TOOL SELFTEST WORK LIBDIRS READELF MAX
 #            IMAGE UNKNOWN
 set -u
-board=$1 mode=$2 cache=$3/armmp-bookworm
-shift 2
+board=$1 mode=$2 cache=$3
+shift 3
 
 . "${0%/*}/need.sh"
 need qemu-system-arm cpio flock
 
 if [ "$board" = fetch ]; then
-	# One fetch at a time, into a directory that is renamed into place
-	# whole, so that an interrupted one leaves nothing that looks done;
-	# the next one clears what it left.
-	mkdir -p "$1" && exec 9>"$1/lock" && flock 9 || exit 1
-	[ -d "$cache" ] && exit 0
-	new=$cache.new
-	rm -rf "$new" && mkdir "$new" && cd "$new" || exit 1
-	kernel=$(apt-cache depends linux-image-armmp:armhf 2>/dev/null |
-		sed -n 's/.*Depends: \(linux-image-[^:]*\).*/\1/p' | head -n 1)
-	if [ -z "$kernel" ] || ! apt-get download -q "$kernel:armhf" busybox-static:armhf \
-		libc-bin:armhf busybox-static:armel libc-bin:armel >download.log 2>&1; then
-		cat download.log 2>/dev/null
-		cannot "the armhf kernel, busybox and ldconfig cannot be fetched into $cache;" \
-			"where apt-get can, first: dpkg --add-architecture armhf &&" \
-			"dpkg --add-architecture armel && apt-get update"
-	fi
-	dpkg-deb --fsys-tarfile "$kernel"_*.deb | tar -x --wildcards './boot/vmlinuz-*' \
-		'./usr/lib/linux-image-*/sun4i-a10-cubieboard.dtb' \
-		'./usr/lib/linux-image-*/vexpress-v2p-ca9.dtb' || exit 1
-	for arch in armhf armel; do
-		mkdir "$arch" && dpkg-deb --fsys-tarfile busybox-static_*_$arch.deb |
-			tar -x -C "$arch" ./bin/busybox &&
-			dpkg-deb --fsys-tarfile libc-bin_*_$arch.deb | tar -x -C "$arch" ./sbin/ldconfig ||
-			exit 1
+	# One fetch at a time, each part into a directory that is renamed into
+	# place whole, so that an interrupted one leaves nothing that looks
+	# done; the next one clears what it left.
+	mkdir -p "$cache" && exec 9>"$cache/lock" && flock 9 || exit 1
+	for part in kernel "$@"; do
+		[ -d "$cache/$part" ] && continue
+		rm -rf "$cache/$part.new" && mkdir "$cache/$part.new" && cd "$cache/$part.new" || exit 1
+		arch=$part packages="busybox-static:$part libc-bin:$part"
+		if [ $part = kernel ]; then
+			arch=armhf packages=$(apt-cache depends linux-image-armmp:armhf 2>/dev/null |
+				sed -n 's/.*Depends: \(linux-image-[^:]*\).*/\1:armhf/p' | head -n 1)
+		fi
+		if [ -z "$packages" ] || ! apt-get download -q $packages >download.log 2>&1; then
+			cat download.log 2>/dev/null
+			cannot "Debian's $part packages cannot be fetched into $cache; where apt-get" \
+				"can, first: dpkg --add-architecture $arch && apt-get update"
+		fi
+		case $part in
+		kernel)	dpkg-deb --fsys-tarfile linux-image-*.deb | tar -x --wildcards \
+				'./boot/vmlinuz-*' './usr/lib/linux-image-*/sun4i-a10-cubieboard.dtb' \
+				'./usr/lib/linux-image-*/vexpress-v2p-ca9.dtb' ;;
+		*)	dpkg-deb --fsys-tarfile busybox-static_*.deb | tar -x ./bin/busybox &&
+				dpkg-deb --fsys-tarfile libc-bin_*.deb | tar -x ./sbin/ldconfig ;;
+		esac && rm -f ./*.deb download.log && cd .. && mv "$part.new" "$part" || exit 1
 	done
-	rm -f ./*.deb download.log && mv "$new" "$cache"
 	exit
 fi
 
-[ -d "$cache" ] || cannot "no kernel and busybox in $cache: see board.fetch"
-tool=$2 selftest=$3 work=$4 root=$4/root libdirs=$5 readelf=$6 max=$7 image=$8 unknown=$9
+tool=$1 selftest=$2 work=$3 root=$3/root libdirs=$4 readelf=$5 max=$6 image=$7 unknown=$8
 limit=180 userland=armhf vfp=yes
-# Each case is one line of the self-test's table, the board must run them all.
-cases=$(grep -c '^\(check\|run\) ' "$selftest")
-dtbs=$cache/usr/lib/linux-image-*
+dtbs=$cache/kernel/usr/lib/linux-image-*
 
 # The cubieboard (Allwinner A10) never powers off: the console ends the run.
 case $board in
@@ -72,6 +69,8 @@ vexpress)	part=0xc09 console=ttyAMA0 userland=armel vfp=no
 			-dtb "$(echo $dtbs/vexpress-v2p-ca9.dtb)" ;;
 *)		echo "board.sh: no board named $board"; exit 2 ;;
 esac
+[ -d "$cache/kernel" ] && [ -d "$cache/$userland" ] ||
+	cannot "no kernel or no $userland busybox in $cache: see board.fetch"
 
 rm -rf "$work" && mkdir -p "$root/bin" "$root/lib" "$root/tmp" "$root/etc" "$root/sbin" &&
 	cp "$cache/$userland/bin/busybox" "$tool" "$root/bin/" &&
@@ -118,7 +117,7 @@ chmod +x "$root/init"
 echo "board.sh: booting $board ($*), at most $limit s"
 start=$(date +%s)
 timeout $limit qemu-system-arm "$@" -nic none -nographic -no-reboot \
-	-kernel "$(echo "$cache"/boot/vmlinuz-*)" -initrd "$work/initrd" \
+	-kernel "$(echo "$cache"/kernel/boot/vmlinuz-*)" -initrd "$work/initrd" \
 	-append "console=$console quiet panic=-1" </dev/null >"$work/raw" 2>&1 &
 qemu=$!
 while kill -0 $qemu 2>/dev/null && ! grep -qs '^board: done' "$work/raw"; do sleep 1; done
@@ -136,8 +135,10 @@ case " $features " in
 *" vfp "*)	[ $vfp = yes ] || fail "the core has VFP: $features" ;;
 *)		[ $vfp = no ] || fail "the core has no VFP: $features" ;;
 esac
-grep -q "^$cases passed, 0 failed, 0 skipped\$" "$work/console" ||
-	fail "no \"$cases passed, 0 failed, 0 skipped\" on the console within $limit s"
+# The self-test's plan, and every case of it passed.
+plan=$(sed -n 's/^1\.\.\([0-9]*\)$/\1/p' "$work/console")
+grep -q "^# $plan passed, 0 failed, 0 skipped\$" "$work/console" ||
+	fail "no \"# ${plan:-N} passed, 0 failed, 0 skipped\" on the console within $limit s"
 # The kernel's own numbers, ARM EABI: brk 45, mmap 90, mremap 163, mmap2 192;
 # a query of a static build makes set_tls 983045 (ARM's own), set_tid_address
 # 256, writev 146 and exit_group 248.
