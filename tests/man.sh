@@ -16,7 +16,6 @@ images=$*
 need mandoc groff
 lint=$(mandoc -Tlint "$page" 2>&1) && [ -z "$lint" ] ||
 	{ echo "mandoc -Tlint $page:"; echo "$lint"; exit 1; }
-failed=0
 for render in "groff -mdoc -Tutf8" "mandoc -Tutf8"; do
 	# Without the backspaces of bold and underlined letters.
 	text=$($render "$page" | sed "s/.$(printf '\b')//g")
@@ -24,8 +23,7 @@ for render in "groff -mdoc -Tutf8" "mandoc -Tutf8"; do
 	while [ $# -gt 1 ]; do
 		echo "$text" | awk -v name="$1" -v build="$2" \
 			'NF == 2 && $1 == name && $2 == build { n++ } END { exit n != 1 }' ||
-			{ echo "$render $page: not one row [$1 $2]"; failed=1; }
+			{ echo "$text"; echo "$render $page: not one row [$1 $2]"; exit 1; }
 		shift 2
 	done
-	[ $failed = 0 ] || { echo "$text"; exit 1; }
 done
