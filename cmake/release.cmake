@@ -120,20 +120,21 @@ function(release_write file text)
   file(REMOVE "${file}.new")
 endfunction()
 
-# Writes what release_read read as C++ that the module compares at compile
-# time with what it compiles from the release file itself.
-function(release_check file firmware internal names builds build)
-  string(REPLACE ";" ", " firmware "${firmware}")
-  string(REPLACE ";" ", " internal "${internal}")
+# Writes what release_read read, from the release_ variables where it is
+# called, as C++ that the module compares at compile time with what it
+# compiles from the release file itself.
+function(release_check file)
+  string(REPLACE ";" ", " firmware "${release_firmware}")
+  string(REPLACE ";" ", " internal "${release_internal}")
   set(rows)
-  foreach(name build_text IN ZIP_LISTS names builds)
-    string(APPEND rows "\t{ \"${name}\", \"${build_text}\" },\n")
+  foreach(name build IN ZIP_LISTS release_names release_builds)
+    string(APPEND rows "\t{ \"${name}\", \"${build}\" },\n")
   endforeach()
   release_write("${file}" "\
 // What configure read from the release file, generated.
 constexpr int aiReadFirmware[3] = { ${firmware} };
 constexpr int aiReadInternal[3] = { ${internal} };
-constexpr int iReadBuild = ${build};
+constexpr int iReadBuild = ${release_build};
 constexpr const char *a2pcRead[][2] = {
 ${rows}};
 ")
