@@ -17,8 +17,10 @@ set(release_selftest ${CMAKE_CURRENT_LIST_DIR}/../tests/verservice-selftest)
 set(release_page ${CMAKE_CURRENT_LIST_DIR}/../man/verservice.1.in)
 # What configure says of a line it refuses; the last four in the words
 # that the compiler says them in.
-set(release_fields "(N, N, N), each N a decimal number within 2147483647 without leading zeros")
-set(release_shape "expected IMAGE(\"name\", \"build\"), the name of letters, digits, '.', '_' and '-'")
+set(release_fields
+  "(N, N, N), each N a decimal number within 2147483647 without leading zeros")
+set(release_shape
+  "expected IMAGE(\"name\", \"build\"), the name of letters, digits, '.', '_' and '-'")
 set(release_nine "the release does not list nine images")
 set(release_long "an image name or build number is longer than 255 bytes")
 set(release_twice "two images share a name")
@@ -98,7 +100,8 @@ function(release_read file)
     endif()
   endforeach()
   if(NOT text STREQUAL "")
-    next_line("expected the end of the file")
+    math(EXPR n "${n} + 1")
+    string(REGEX MATCH "^[^\n]*" line "${text}")
     refuse("${release_nine}")
   endif()
   string(REPLACE ";" "." version "${firmware};${build}")
