@@ -190,10 +190,11 @@ function(release_lookup out name)
 endfunction()
 
 # Writes into dir, from what release_read read, sw-versions, the
-# self-test and the manual page.  SWUpdate compares each image of an update with sw-versions,
-# one "name version" line per image.  It gets the nine build numbers
-# alone: install-if-higher cannot order a four-field version with a field
-# over 65535, and the package build number is one of the nine anyway.
+# self-test and the manual page.  SWUpdate compares each image of an
+# update with sw-versions, one "name version" line per image.  It gets the
+# nine build numbers alone: install-if-higher cannot order a four-field
+# version with a field over 65535, and the package build number is one of
+# the nine anyway.
 function(release_files dir)
   set(lines)
   set(bins)

@@ -25,14 +25,18 @@ function(expect text regex what)
   endif()
 endfunction()
 
+function(refute text regex what)
+  if(text MATCHES "${regex}")
+    message(SEND_ERROR "${what}: \"${CMAKE_MATCH_0}\" found")
+  endif()
+endfunction()
 
 readelf(shipped -h -l -d -r -S -A -n -V ${INSTALLED})
 readelf(symbols -s ${TOOL} ${PROBE})
 readelf(object -s ${OBJECT})
 
-if(shipped MATCHES "\\.symtab")
-  message(SEND_ERROR "the install is not stripped")
-endif()
+refute("${shipped}" "\\.symtab" "the install is not stripped")
+
 # The module defines no global but the table and main, which the probe
 # renames and calls from its own (ASan adds its indicator beside the table).
 string(REGEX MATCHALL "GLOBAL +DEFAULT +[0-9]+ [^\n]+" globals "${object}")
@@ -73,13 +77,9 @@ if(NO_VFP)
   execute_process(COMMAND ${OBJDUMP} -d ${TOOL} OUTPUT_VARIABLE code RESULT_VARIABLE rc)
   expect("${rc}:${code}" "^0:.*<main>:\n" "${OBJDUMP} -d")
   set(vfp "v[a-z]|f(ld|st)m[a-z]*x|(cdp|ldc|stc|mcr|mrc|mcrr|mrrc)2?l?[ \t]+p?1[01],")
-  string(REGEX MATCHALL "\n *[0-9a-f]+:[ \t]+[0-9a-f ]+\t(${vfp})[^\n]*" found "${code}")
-  if(found)
-    message(SEND_ERROR "VFP or NEON instructions:${found}")
-  endif()
-  if(shipped MATCHES "(Tag_|TagName: )(ABI_VFP_args|FP_arch|Advanced_SIMD_arch)[^\n]*")
-    message(SEND_ERROR "an attribute asks for VFP: ${CMAKE_MATCH_0}")
-  endif()
+  refute("${code}" "\n *[0-9a-f]+:[ \t]+[0-9a-f ]+\t(${vfp})[^\n]*" "a VFP or NEON instruction")
+  refute("${shipped}" "(Tag_|TagName: )(ABI_VFP_args|FP_arch|Advanced_SIMD_arch)[^\n]*"
+    "an attribute that asks for VFP")
 endif()
 
 # The package note survives the stripped install: ours with the version
@@ -134,9 +134,7 @@ if(LINKAGE STREQUAL "dynamic")
     expect("${shipped}" "Type: +DYN" "position-independent executable")
   endif()
 elseif(LINKAGE STREQUAL "static")
-  if(shipped MATCHES "INTERP|NEEDED[^\n]*|GNU_RELRO|Relocation section[^\n]*")
-    message(SEND_ERROR "static executable: \"${CMAKE_MATCH_0}\" found")
-  endif()
+  refute("${shipped}" "INTERP|NEEDED[^\n]*|GNU_RELRO|Relocation section[^\n]*" "static executable")
 endif()
 
 # musl's own start-up, not glibc's, which has no such function.

@@ -80,13 +80,12 @@ rm -rf "$work" && mkdir -p "$root/bin" "$root/lib" "$root/tmp" "$root/etc" "$roo
 printf '%s\n' '' -m -p -v -iv "-b $image" "-b $unknown" >"$root/queries" || exit 1
 elf=$("$readelf" -l -d --wide "$tool") || exit 1
 interp=$(echo "$elf" | sed -n 's/.*program interpreter: \(.*\)]$/\1/p')
-if [ -n "$interp" ]; then
-	for lib in $(echo "$elf" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p') "${interp##*/}"; do
-		from=$(for dir in $(echo "$libdirs" | tr ';' ' '); do ls "$dir/$lib"; done 2>/dev/null |
-			head -n 1)
-		cp "${from:-$lib}" "$root/lib/" || exit 1
-	done
-fi
+# The loader and the libraries it loads; a static TOOL has none.
+for lib in $(echo "$elf" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p') ${interp:+"${interp##*/}"}; do
+	from=$(for dir in $(echo "$libdirs" | tr ';' ' '); do ls "$dir/$lib"; done 2>/dev/null |
+		head -n 1)
+	cp "${from:-$lib}" "$root/lib/" || exit 1
+done
 cat >"$root/init" <<'INIT'
 #!/bin/busybox sh
 /bin/busybox --install -s /bin
