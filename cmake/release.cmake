@@ -1,50 +1,62 @@
 cmake_minimum_required(VERSION 3.18...4.3)
 # SPDX-FileCopyrightText: 2026 The verservice authors
 # SPDX-License-Identifier: MIT
-# Reads a release file, which the compiler includes as well: a FIRMWARE, an
-# INTERNAL and nine IMAGE lines, in that order, each in exactly the shape
-# below and ended by a line end, and nothing else.  So strict a shape
-# leaves the preprocessor no comment, condition, splice or octal number
-# to read otherwise, and the build proves it read the same (release_check).
-# A fault the compiler would refuse is refused here with its words.
+# Reads and judges a release file, the one place where a release's
+# versions and images are written, and writes from what it read all that
+# the build takes from the release.  The file is plain data, a FIRMWARE
+# and an INTERNAL line and then nine image lines, each an image's name
+# and build number as sw-versions has them:
+#
+#   FIRMWARE 1.6.4
+#   INTERNAL 1.0.0
+#   00_switch_oem.bin 82307
+#
+# One blank between words, a line end after every line, and nothing else.
+# Anything else is refused, naming the file and the line and quoting it.
 #
 #   cmake -DRELEASE=<file> [-DOUT=<dir>] -P release.cmake
 #
 # prints the version it reads and, with OUT, writes there what a build
-# writes from it: sw-versions, verservice-selftest and verservice.1.
+# writes from it: release.h, sw-versions, verservice-selftest and verservice.1.
 
 set(release_selftest ${CMAKE_CURRENT_LIST_DIR}/../tests/verservice-selftest)
 set(release_page ${CMAKE_CURRENT_LIST_DIR}/../man/verservice.1.in)
-# What configure says of a line it refuses; the last four in the words
-# that the compiler says them in.
-set(release_fields
-  "(N, N, N), each N a decimal number within 2147483647 without leading zeros")
+# What configure says of a line it refuses.
+set(release_fields "N.N.N, each N a decimal number within 2147483647 without leading zeros")
 set(release_shape
-  "expected IMAGE(\"name\", \"build\"), the name of letters, digits, '.', '_' and '-'")
-set(release_nine "the release does not list nine images")
+  "expected NAME BUILD, one blank between, the name of letters, digits, '.', '_' and '-'")
+set(release_digits "a build number is not plain decimal digits within 2147483647")
 set(release_long "an image name or build number is longer than 255 bytes")
 set(release_twice "two images share a name")
-set(release_digits "a build number is not plain decimal digits within 2147483647")
+set(release_nine "expected nine images, then the end of the file")
 
-# Refuses line n of file, as a compiler would, on one line that its
-# leading blank keeps CMake from wrapping.  A function, not a macro, so
-# that the line is quoted as written and never read as CMake code.
+# Refuses line n of file, on one line that its leading blank keeps CMake
+# from wrapping.  A function, not a macro, so that the line is quoted as
+# written and never read as CMake code.
 function(refuse words)
   message(FATAL_ERROR " ${file}:${n}: ${words}, in: ${line}")
 endfunction()
 
-# Moves the first line of text into line, and counts it in n.
+# Moves the first line of text into line, counts it in n and its bytes in
+# done.  file(READ) gives a CR before a line end as a bare line end, so
+# the file's own bytes (hex) tell: such a CR is put back, to be refused.
 function(next_line what)
   math(EXPR n "${n} + 1")
   string(FIND "${text}" "\n" end)
   if(end LESS 0)
     set(line "${text}")
-    refuse("${what}, on a line of its own")
+    refuse("${what}, ended by a line end")
   endif()
   string(SUBSTRING "${text}" 0 ${end} line)
+  math(EXPR at "(${done} + ${end}) * 2")
+  string(SUBSTRING "${hex}" ${at} 2 byte)
+  if(byte STREQUAL "0d")
+    string(APPEND line "\r")
+  endif()
   math(EXPR end "${end} + 1")
+  math(EXPR done "${done} + ${end}")
   string(SUBSTRING "${text}" ${end} -1 text)
-  foreach(var n line text)
+  foreach(var n line text done)
     set(${var} "${${var}}" PARENT_SCOPE)
   endforeach()
 endfunction()
@@ -56,27 +68,30 @@ endfunction()
 # name) and release_unknown (a name that no image has), for the tests.
 function(release_read file)
   file(READ "${file}" text)
+  file(READ "${file}" hex HEX)
   set(n 0)
+  set(done 0)
   set(field "(0|[1-9][0-9]*)")
-  foreach(kind IN ITEMS firmware internal)
-    string(TOUPPER ${kind} macro)
-    set(expected "expected ${macro}${release_fields}")
+  foreach(kind IN ITEMS FIRMWARE INTERNAL)
+    set(expected "expected ${kind} ${release_fields}")
     next_line("${expected}")
-    if(NOT line MATCHES "^${macro}\\(${field}, ${field}, ${field}\\)$")
+    if(NOT line MATCHES "^${kind} ${field}\\.${field}\\.${field}$")
       refuse("${expected}")
     endif()
-    set(${kind} ${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ${CMAKE_MATCH_3})
-    foreach(value IN LISTS ${kind})
+    set(fields ${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ${CMAKE_MATCH_3})
+    foreach(value IN LISTS fields)
       string(LENGTH "${value}" digits)
       if(digits GREATER 10 OR value GREATER 2147483647)
         refuse("${expected}")
       endif()
     endforeach()
+    string(TOLOWER ${kind} var)
+    set(${var} ${fields})
   endforeach()
   set(build 0)
   foreach(row RANGE 1 9)
     next_line("${release_shape}")
-    if(NOT line MATCHES "^IMAGE\\(\"([A-Za-z0-9._-]+)\", \"([^\"\\\\]*)\"\\)$")
+    if(NOT line MATCHES "^([A-Za-z0-9._-]+) (.*)$")
       refuse("${release_shape}")
     endif()
     set(name "${CMAKE_MATCH_1}")
@@ -100,9 +115,12 @@ function(release_read file)
       set(build ${value})
     endif()
   endforeach()
-  if(NOT text STREQUAL "")
+  # A NUL byte ends what file(READ) gives: the file's size tells.
+  file(SIZE "${file}" size)
+  if(NOT text STREQUAL "" OR size GREATER done)
     math(EXPR n "${n} + 1")
-    string(REGEX MATCH "^[^\n]*" line "${text}")
+    string(FIND "${text}" "\n" end)
+    string(SUBSTRING "${text}" 0 ${end} line)
     refuse("${release_nine}")
   endif()
   string(REPLACE ";" "." version "${firmware};${build}")
@@ -122,26 +140,6 @@ function(release_write file text)
   file(WRITE "${file}.new" "${text}")
   configure_file("${file}.new" "${file}" COPYONLY)
   file(REMOVE "${file}.new")
-endfunction()
-
-# Writes what release_read read, from the release_ variables where it is
-# called, as C++ that the module compares at compile time with what it
-# compiles from the release file itself.
-function(release_check file)
-  string(REPLACE ";" ", " firmware "${release_firmware}")
-  string(REPLACE ";" ", " internal "${release_internal}")
-  set(rows)
-  foreach(name build IN ZIP_LISTS release_names release_builds)
-    string(APPEND rows "\t{ \"${name}\", \"${build}\" },\n")
-  endforeach()
-  release_write("${file}" "\
-// What configure read from the release file, generated.
-constexpr int aiReadFirmware[3] = { ${firmware} };
-constexpr int aiReadInternal[3] = { ${internal} };
-constexpr int iReadBuild = ${release_build};
-constexpr const char *a2pcRead[][2] = {
-${rows}};
-")
 endfunction()
 
 # The kinds of near miss that the self-test passes to "-b", none of which
@@ -190,19 +188,33 @@ function(release_lookup out name)
   endforeach()
 endfunction()
 
-# Writes into dir, from what release_read read, sw-versions, the
-# self-test and the manual page.  SWUpdate compares each image of an
-# update with sw-versions, one "name version" line per image.  It gets the
-# nine build numbers alone: install-if-higher cannot order a four-field
-# version with a field over 65535, and the package build number is one of
-# the nine anyway.
+# Writes into dir, from what release_read read, the compiler's release.h,
+# sw-versions, the self-test and the manual page.  A name is only letters,
+# digits, ".", "_" and "-", and a build only digits: between double quotes
+# in C, and single quotes in sh, each byte stands for itself.  SWUpdate
+# compares each image of an update with sw-versions, one "name version"
+# line per image.  It gets the nine build numbers alone: install-if-higher
+# cannot order a four-field version with a field over 65535, and the
+# package build number is one of the nine anyway.
 function(release_files dir)
+  set(rows)
   set(lines)
   set(bins)
   foreach(name build IN ZIP_LISTS release_names release_builds)
+    list(APPEND rows "{ \"${name}\", \"${build}\" }")
     string(APPEND lines "${name} ${build}\n")
     string(APPEND bins "check bin.${name} 0 '${build}' -b '${name}'\n")
   endforeach()
+  string(REPLACE ";" ", " firmware "${release_firmware}")
+  string(REPLACE ";" ", " internal "${release_internal}")
+  string(JOIN ", \\\n\t" rows ${rows})
+  release_write(${dir}/release.h "\
+/* Written by configure from the release file: edit that, not this. */
+#define VERSERVICE_FIRMWARE ${firmware}
+#define VERSERVICE_INTERNAL ${internal}
+#define VERSERVICE_IMAGES \\
+\t${rows}
+")
   release_write(${dir}/sw-versions "${lines}")
   release_near_misses(names)
   # The self-test's other cases ask for the first image, a name no image

@@ -6,9 +6,8 @@ cmake_minimum_required(VERSION 3.18...4.3)
 #
 #   cmake -DINSTALLED=<stripped install> -DDOCS=<its docdir> -DTOOL=<exe>
 #         -DPROBE=<exe with a local array> -DOBJECT=<its object, without LTO>
-#         -DREADELF=<readelf> -DVERSION=<version> -DARCH=<the note's architecture>
-#         -DSOURCE_DIR=<dir> -DBINARY_DIR=<dir> -DRELEASE=<file> [-DSHIPS=ON]
-#         [-DNOTE=ours|theirs|none] [-DLINKAGE=dynamic|static] [-DLIBC=musl]
+#         -DREADELF=<readelf> -DSOURCE_DIR=<dir> -DBINARY_DIR=<dir> [-DSHIPS=ON]
+#         [-DLINKAGE=dynamic|static] [-DLIBC=musl]
 #         [-DHARDENED=ON] [-DMAX_SIZE=<bytes>] [-DREADME=<file>]
 #         [-DNO_VFP=ON -DOBJDUMP=<objdump>] -P artifact.cmake
 
@@ -47,25 +46,11 @@ if(NOT globals STREQUAL "a2pcVersion;main")
   message(SEND_ERROR "the module's globals are [${globals}], not [a2pcVersion;main]")
 endif()
 
-# What the header says the executable is must be what the build took the
-# target for, where Debian has a name for it: the machine and, on ARM,
-# the EABI version and the float ABI of the header's flags, read as a
-# number (EF_ARM_ABI_FLOAT_SOFT 1, _HARD 2).  ARMv7-A in either readelf's
-# words: GNU's "Tag_CPU_arch: v7", LLVM's "CPU_arch" above "Description: ARM v7".
-string(REGEX MATCH "Machine: +([^\n]*)\n.*Flags: +0x([0-9a-fA-F]+)" _ "${shipped}")
-math(EXPR eabi "(0x0${CMAKE_MATCH_2} >> 24) & 0xff")
-math(EXPR float "(0x0${CMAKE_MATCH_2} >> 9) & 3")
-set(header "${CMAKE_MATCH_1}")
-if(header STREQUAL "ARM")
-  set(header "ARM EABI${eabi} float ${float}")
+# The ARM builds are for ARMv7-A, in GNU readelf's words or LLVM's:
+# "Tag_CPU_arch: v7", or "CPU_arch" above "Description: ARM v7".
+if(shipped MATCHES "Machine: +ARM\n")
   expect("${shipped}" "CPU_arch(:|\n +Description: ARM) v7\n" "ARMv7")
   expect("${shipped}" "CPU_arch_profile(:|\n +Description:) Application\n" "the A profile")
-endif()
-set(debian "ARM EABI5 float 1=armel" "ARM EABI5 float 2=armhf"
-  "Advanced Micro Devices X86-64=amd64" "Intel 80386=i386" "AArch64=arm64")
-list(FILTER debian INCLUDE REGEX "^${header}=")
-if(NOT debian STREQUAL "${header}=${ARCH}" AND (debian OR header MATCHES "^ARM"))
-  message(SEND_ERROR "the header says ${header}, the build took the target for ${ARCH}")
 endif()
 
 # A core without VFP, or a kernel built without VFP support, traps every
@@ -80,21 +65,6 @@ if(NO_VFP)
   refute("${code}" "\n *[0-9a-f]+:[ \t]+[0-9a-f ]+\t(${vfp})[^\n]*" "a VFP or NEON instruction")
   refute("${shipped}" "(Tag_|TagName: )(ABI_VFP_args|FP_arch|Advanced_SIMD_arch)[^\n]*"
     "an attribute that asks for VFP")
-endif()
-
-# The package note survives the stripped install: ours with the version
-# that configure read, or the integrator's own alone.  llvm-readelf 14
-# shows its text only in hex, so the text is read from the file itself:
-# only a note puts it there.
-file(STRINGS ${INSTALLED} json REGEX "^{\"type\":")
-set(ours "{\"type\":\"firmware\",\"name\":\"verservice\",\"version\":\"${VERSION}\",")
-string(APPEND ours "\"architecture\":\"${ARCH}\"}")
-if(NOTE STREQUAL "ours" AND NOT json STREQUAL ours)
-  message(SEND_ERROR "the package note is [${json}], not [${ours}]")
-elseif(NOTE STREQUAL "theirs" AND (NOT json OR json MATCHES "\"firmware\""))
-  message(SEND_ERROR "the package note is [${json}], not the link flags' own")
-elseif(NOTE STREQUAL "none" AND json)
-  message(SEND_ERROR "a package note where none was asked for: ${json}")
 endif()
 
 # The install carries the tool's license and, static with musl, musl's.
@@ -157,7 +127,7 @@ if(MAX_SIZE AND size GREATER MAX_SIZE)
   message(SEND_ERROR "stripped size ${size} bytes is over the budget of ${MAX_SIZE}")
 endif()
 
-# What ships holds no path of the sources, the build or the release, nor
+# What ships holds no path of the sources or the build, nor
 # the date that __DATE__ would give ("Dec  9 2026") or the host name: the
 # same sources build the same bytes anywhere.  Debug builds, which the
 # sanitizers' own tables fill with paths, do not ship.
@@ -169,8 +139,7 @@ string(REPLACE " 0" "  " date "${date}")
 cmake_host_system_information(RESULT host QUERY HOSTNAME)
 string(REGEX MATCH "......+" host "${host}")   # a shorter one is in any binary by chance
 file(STRINGS ${INSTALLED} strings)
-get_filename_component(release_dir "${RELEASE}" DIRECTORY)
-foreach(leak IN ITEMS "${SOURCE_DIR}" "${BINARY_DIR}" "${release_dir}" "${date}" "${host}")
+foreach(leak IN ITEMS "${SOURCE_DIR}" "${BINARY_DIR}" "${date}" "${host}")
   string(FIND "${strings}" "${leak}" at)
   if(leak AND at GREATER -1)
     message(SEND_ERROR "the executable holds \"${leak}\"")
