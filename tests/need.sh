@@ -11,7 +11,7 @@ tests_need='cmake:cmake make:make g++:g++ readelf:binutils valgrind:valgrind cla
 	/usr/lib/x86_64-linux-musl/libc.a:musl-dev /usr/lib/arm-linux-musleabi/libc.a:musl-dev:armel
 	qemu-arm:qemu-user qemu-system-arm:qemu-system-arm cpio:cpio flock:util-linux
 	unshare:util-linux swupdate:swupdate openssl:openssl ninja:ninja-build reuse:reuse
-	mandoc:mandoc groff:groff-base prove:perl git:git'
+	mandoc:mandoc groff:groff-base busybox:busybox prove:perl git:git'
 
 cannot() { echo "${0##*/}: cannot run here: $*"; [ "$mode" = AUTO ] && exit 77 || exit 1; }
 
