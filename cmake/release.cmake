@@ -115,9 +115,10 @@ function(release_read file)
       set(build ${value})
     endif()
   endforeach()
-  # A NUL byte ends what file(READ) gives: the file's size tells.
+  # Any byte after the ninth image, counted in the file itself: file(READ)
+  # stops at a NUL byte.
   file(SIZE "${file}" size)
-  if(NOT text STREQUAL "" OR size GREATER done)
+  if(size GREATER done)
     math(EXPR n "${n} + 1")
     string(FIND "${text}" "\n" end)
     string(SUBSTRING "${text}" 0 ${end} line)
@@ -205,13 +206,13 @@ function(release_files dir)
     string(APPEND lines "${name} ${build}\n")
     string(APPEND bins "check bin.${name} 0 '${build}' -b '${name}'\n")
   endforeach()
-  string(REPLACE ";" ", " firmware "${release_firmware}")
-  string(REPLACE ";" ", " internal "${release_internal}")
+  string(REPLACE ";" ", " firmware_fields "${release_firmware}")
+  string(REPLACE ";" ", " internal_fields "${release_internal}")
   string(JOIN ", \\\n\t" rows ${rows})
   release_write(${dir}/release.h "\
 /* Written by configure from the release file: edit that, not this. */
-#define VERSERVICE_FIRMWARE ${firmware}
-#define VERSERVICE_INTERNAL ${internal}
+#define VERSERVICE_FIRMWARE ${firmware_fields}
+#define VERSERVICE_INTERNAL ${internal_fields}
 #define VERSERVICE_IMAGES \\
 \t${rows}
 ")
