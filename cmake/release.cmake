@@ -1,136 +1,140 @@
 cmake_minimum_required(VERSION 3.18...4.3)
 # SPDX-FileCopyrightText: 2026 The verservice authors
 # SPDX-License-Identifier: MIT
-# Reads and judges a release file, the one place where a release's
-# versions and images are written, and writes from what it read all that
-# the build takes from the release.  The file is plain data, a FIRMWARE
-# and an INTERNAL line and then nine image lines, each an image's name
-# and build number as sw-versions has them:
-#
-#   FIRMWARE 1.6.4
-#   INTERNAL 1.0.0
-#   00_switch_oem.bin 82307
-#
-# One blank between words, a line end after every line, and nothing else.
-# Anything else is refused, naming the file and the line and quoting it.
+# Reads and judges a release file, and writes from what it read all that
+# the build takes from the release.  docs/integrating.md gives the file's
+# shape and what is refused.
 #
 #   cmake -DRELEASE=<file> [-DOUT=<dir>] -P release.cmake
 #
 # prints the version it reads and, with OUT, writes there what a build
 # writes from it: release.h, sw-versions, verservice-selftest and verservice.1.
+#
+# A release's words stay data.  They reach no set() but set(... PARENT_SCOPE),
+# as set() takes a lone PARENT_SCOPE or CACHE for its own keyword even when
+# quoted, and every variable is set before it is read, so that no variable
+# of the caller or the cache joins the release.
 
 set(release_selftest ${CMAKE_CURRENT_LIST_DIR}/../tests/verservice-selftest)
 set(release_page ${CMAKE_CURRENT_LIST_DIR}/../man/verservice.1.in)
 # What configure says of a line it refuses.
 set(release_fields "N.N.N, each N a decimal number within 2147483647 without leading zeros")
-set(release_shape
-  "expected NAME BUILD, one blank between, the name of letters, digits, '.', '_' and '-'")
+set(release_shape "expected NAME BUILD, one blank between, the name of letters, digits, \
+'.', '_' and '-', and not . or ..")
 set(release_digits "a build number is not plain decimal digits within 2147483647")
 set(release_long "an image name or build number is longer than 255 bytes")
 set(release_twice "two images share a name")
+set(release_end "expected a line end after the line")
 set(release_nine "expected nine images, then the end of the file")
+set(release_list "a release's path cannot hold ';', a list to CMake")
 
-# Refuses line n of file, on one line that its leading blank keeps CMake
-# from wrapping.  A function, not a macro, so that the line is quoted as
-# written and never read as CMake code.
-function(refuse words)
+# On one line, which its leading blank keeps CMake from wrapping.
+function(release_refuse file n words line)
   message(FATAL_ERROR " ${file}:${n}: ${words}, in: ${line}")
 endfunction()
 
-# Moves the first line of text into line, counts it in n and its bytes in
-# done.  file(READ) gives a CR before a line end as a bare line end, so
-# the file's own bytes (hex) tell: such a CR is put back, to be refused.
-function(next_line what)
-  math(EXPR n "${n} + 1")
-  string(FIND "${text}" "\n" end)
-  if(end LESS 0)
-    set(line "${text}")
-    refuse("${what}, ended by a line end")
-  endif()
-  string(SUBSTRING "${text}" 0 ${end} line)
-  math(EXPR at "(${done} + ${end}) * 2")
-  string(SUBSTRING "${hex}" ${at} 2 byte)
-  if(byte STREQUAL "0d")
-    string(APPEND line "\r")
-  endif()
-  math(EXPR end "${end} + 1")
-  math(EXPR done "${done} + ${end}")
-  string(SUBSTRING "${text}" ${end} -1 text)
-  foreach(var n line text done)
-    set(${var} "${${var}}" PARENT_SCOPE)
+# The text of a line from its bytes, each two hex digits and a blank.  A
+# byte outside printable ASCII, and the backslash, show as printf's %b
+# writes them: \0 and three octal digits, and \\.
+function(release_text out bytes)
+  string(REPLACE " " ";" bytes "${bytes}")
+  set(text "")
+  foreach(byte IN LISTS bytes)
+    if(byte STREQUAL "")
+      continue()
+    endif()
+    math(EXPR code "0x${byte}")
+    if(code EQUAL 92)
+      string(APPEND text "\\\\")
+    elseif(code GREATER 31 AND code LESS 127)
+      string(ASCII ${code} char)
+      string(APPEND text "${char}")
+    else()
+      math(EXPR octal "1000 + ${code} / 64 * 100 + ${code} / 8 % 8 * 10 + ${code} % 8")
+      string(SUBSTRING ${octal} 1 3 octal)
+      string(APPEND text "\\0${octal}")
+    endif()
   endforeach()
+  set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
 # Sets release_firmware and release_internal (each a list of three fields),
-# release_names and release_builds (the nine images), release_images (each
-# name followed by its build), release_build (the largest build number) and
-# release_version (what "-v" answers), release_image (the first image's
-# name) and release_unknown (a name that no image has), for the tests.
+# release_names and release_builds (the nine images), release_build (the
+# largest build number), release_version (what "-v" answers) and
+# release_image (the first image's name).
 function(release_read file)
-  file(READ "${file}" text)
-  file(READ "${file}" hex HEX)
-  set(n 0)
-  set(done 0)
-  set(field "(0|[1-9][0-9]*)")
-  foreach(kind IN ITEMS FIRMWARE INTERNAL)
-    set(expected "expected ${kind} ${release_fields}")
-    next_line("${expected}")
-    if(NOT line MATCHES "^${kind} ${field}\\.${field}\\.${field}$")
-      refuse("${expected}")
-    endif()
-    set(fields ${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ${CMAKE_MATCH_3})
-    foreach(value IN LISTS fields)
-      string(LENGTH "${value}" digits)
-      if(digits GREATER 10 OR value GREATER 2147483647)
-        refuse("${expected}")
-      endif()
-    endforeach()
-    string(TOLOWER ${kind} var)
-    set(${var} ${fields})
-  endforeach()
-  set(build 0)
-  foreach(row RANGE 1 9)
-    next_line("${release_shape}")
-    if(NOT line MATCHES "^([A-Za-z0-9._-]+) (.*)$")
-      refuse("${release_shape}")
-    endif()
-    set(name "${CMAKE_MATCH_1}")
-    set(stamped "${CMAKE_MATCH_2}")
-    string(LENGTH "${name}" name_length)
-    string(LENGTH "${stamped}" stamped_length)
-    if(name_length GREATER 255 OR stamped_length GREATER 255)
-      refuse("${release_long}")
-    elseif(name IN_LIST names)
-      refuse("${release_twice}")
-    endif()
-    list(APPEND names "${name}")
-    list(APPEND builds "${stamped}")
-    list(APPEND images "${name}" "${stamped}")
-    # As "%d" reads it: leading zeros count for nothing.
-    string(REGEX MATCH "[1-9][0-9]*$" value "${stamped}")
-    string(LENGTH "${value}" digits)
-    if(NOT stamped MATCHES "^[0-9]+$" OR digits GREATER 10 OR value GREATER 2147483647)
-      refuse("${release_digits}")
-    elseif(value GREATER build)
-      set(build ${value})
-    endif()
-  endforeach()
-  # Any byte after the ninth image, counted in the file itself: file(READ)
-  # stops at a NUL byte.
-  file(SIZE "${file}" size)
-  if(size GREATER done)
-    math(EXPR n "${n} + 1")
-    string(FIND "${text}" "\n" end)
-    string(SUBSTRING "${text}" 0 ${end} line)
-    refuse("${release_nine}")
+  if(file MATCHES ";")
+    message(FATAL_ERROR " ${file}: ${release_list}")
   endif()
-  string(REPLACE ";" "." version "${firmware};${build}")
+  # The file's own bytes: text from file(READ) would end at a NUL byte.
+  # No release comes near 64 KiB, so the first fault lies within them.
+  file(READ "${file}" hex LIMIT 65536 HEX)
+  string(REGEX REPLACE "(..)" "\\1 " hex "${hex}")
+  # Each line's bytes, then those after the last line end.
+  string(REPLACE "0a " ";" lines "${hex}")
+  list(LENGTH lines count)
+  set(field "(0|[1-9][0-9]*)")
+  set(names "")
+  set(builds "")
+  set(build 0)
+  foreach(n RANGE 1 12)
+    set(bytes "")
+    math(EXPR at "${n} - 1")
+    if(n LESS_EQUAL count)
+      list(GET lines ${at} bytes)
+    endif()
+    release_text(line "${bytes}")
+    if(n GREATER 11)
+      if(count GREATER 12 OR NOT bytes STREQUAL "")
+        release_refuse("${file}" ${n} "${release_nine}" "${line}")
+      endif()
+    elseif(n LESS 3)
+      set(kinds FIRMWARE INTERNAL)
+      list(GET kinds ${at} kind)
+      set(words "expected ${kind} ${release_fields}")
+      if(NOT line MATCHES "^${kind} ${field}\\.${field}\\.${field}$")
+        release_refuse("${file}" ${n} "${words}" "${line}")
+      endif()
+      set(fields ${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ${CMAKE_MATCH_3})
+      foreach(value IN LISTS fields)
+        if(value GREATER 2147483647)
+          release_refuse("${file}" ${n} "${words}" "${line}")
+        endif()
+      endforeach()
+      string(TOLOWER ${kind} kind)
+      set(${kind} ${fields})
+    else()
+      if(NOT line MATCHES "^([A-Za-z0-9._-]+) (.*)$")
+        release_refuse("${file}" ${n} "${release_shape}" "${line}")
+      endif()
+      string(CONCAT name "${CMAKE_MATCH_1}")
+      string(CONCAT stamped "${CMAKE_MATCH_2}")
+      string(LENGTH "${name}" name_length)
+      string(LENGTH "${stamped}" stamped_length)
+      if(name STREQUAL "." OR name STREQUAL "..")
+        release_refuse("${file}" ${n} "${release_shape}" "${line}")
+      elseif(name_length GREATER 255 OR stamped_length GREATER 255)
+        release_refuse("${file}" ${n} "${release_long}" "${line}")
+      elseif(name IN_LIST names)
+        release_refuse("${file}" ${n} "${release_twice}" "${line}")
+      elseif(NOT stamped MATCHES "^[0-9]+$" OR stamped GREATER 2147483647)
+        release_refuse("${file}" ${n} "${release_digits}" "${line}")
+      endif()
+      list(APPEND names "${name}")
+      list(APPEND builds "${stamped}")
+      # As "%d" reads it, without leading zeros.
+      math(EXPR value "${stamped}")
+      if(value GREATER build)
+        set(build ${value})
+      endif()
+    endif()
+    if(n EQUAL count AND n LESS 12)
+      release_refuse("${file}" ${n} "${release_end}" "${line}")
+    endif()
+  endforeach()
   list(GET names 0 image)
-  set(unknown nosuch.bin)
-  while(unknown IN_LIST names)
-    string(PREPEND unknown x)
-  endwhile()
-  foreach(var firmware internal names builds images build version image unknown)
+  string(REPLACE ";" "." version "${firmware};${build}")
+  foreach(var firmware internal names builds build version image)
     set(release_${var} "${${var}}" PARENT_SCOPE)
   endforeach()
 endfunction()
@@ -164,8 +168,8 @@ endfunction()
 # name holds no quote, "$" or "\", the shell reads each byte as it is but
 # for ${nl}, the self-test's line end.
 function(release_near_misses out)
-  set(cases)
-  set(kinds ${release_misses})
+  set(cases "")
+  set(kinds "${release_misses}")
   foreach(name IN LISTS release_names)
     near_misses(misses "${name}")
     foreach(kind miss IN ZIP_LISTS release_misses misses)
@@ -198,48 +202,55 @@ endfunction()
 # cannot order a four-field version with a field over 65535, and the
 # package build number is one of the nine anyway.
 function(release_files dir)
-  set(rows)
-  set(lines)
-  set(bins)
+  set(rows "")
+  set(lines "")
+  set(bins "")
+  set(images "")
+  set(widest "")
+  set(longest "")
+  set(longest_build "")
   foreach(name build IN ZIP_LISTS release_names release_builds)
-    list(APPEND rows "{ \"${name}\", \"${build}\" }")
+    if(NOT rows STREQUAL "")
+      string(APPEND rows ", \\\n")
+    endif()
+    string(APPEND rows "\t{ \"${name}\", \"${build}\" }")
     string(APPEND lines "${name} ${build}\n")
     string(APPEND bins "check bin.${name} 0 '${build}' -b '${name}'\n")
+    # The page's table of images: \& on both sides of a name keeps mdoc
+    # from reading it as a macro (Ta), an option (-offset) or a closing
+    # delimiter (a name that ends in ".").
+    string(APPEND images ".It Pa \\&${name}\\& Ta ${build}\n")
+    string(LENGTH "${name}" length)
+    string(LENGTH "${widest}" most)
+    if(length GREATER most)
+      string(CONCAT widest "${name}")
+    endif()
+    string(LENGTH "${build}" length)
+    string(LENGTH "${longest_build}" most)
+    if(length GREATER most)
+      string(CONCAT longest "${name}")
+      string(CONCAT longest_build "${build}")
+    endif()
   endforeach()
   string(REPLACE ";" ", " firmware_fields "${release_firmware}")
   string(REPLACE ";" ", " internal_fields "${release_internal}")
-  string(JOIN ", \\\n\t" rows ${rows})
-  release_write(${dir}/release.h "\
+  release_write("${dir}/release.h" "\
 /* Written by configure from the release file: edit that, not this. */
 #define VERSERVICE_FIRMWARE ${firmware_fields}
 #define VERSERVICE_INTERNAL ${internal_fields}
 #define VERSERVICE_IMAGES \\
-\t${rows}
+${rows}
 ")
-  release_write(${dir}/sw-versions "${lines}")
+  release_write("${dir}/sw-versions" "${lines}")
+  # The self-test's other cases ask for the first image, for the image
+  # with the longest build, and for "-v" and "-b" as names, which an image
+  # may have too.
   release_near_misses(names)
-  # The self-test's other cases ask for the first image, a name no image
-  # has, and for "-v" and "-b" as names, which an image may have too.
-  set(image ${release_image})
-  set(unknown ${release_unknown})
   release_lookup(named_v -v)
   release_lookup(named_b -b)
-  set(version ${release_version})
   string(REPLACE ";" "." internal "${release_internal};${release_build}")
-  configure_file(${release_selftest} ${dir}/verservice-selftest @ONLY)
-  # The page's table of images, with \& before each name and the widest
-  # one, which mdoc would take for a macro (Ta) or an option (-offset).
-  set(images)
-  set(widest)
-  foreach(name build IN ZIP_LISTS release_names release_builds)
-    string(APPEND images ".It Pa \\&${name} Ta ${build}\n")
-    string(LENGTH "${name}" length)
-    string(LENGTH "${widest}" longest)
-    if(length GREATER longest)
-      set(widest "${name}")
-    endif()
-  endforeach()
-  configure_file(${release_page} ${dir}/verservice.1 @ONLY)
+  configure_file("${release_selftest}" "${dir}/verservice-selftest" @ONLY)
+  configure_file("${release_page}" "${dir}/verservice.1" @ONLY)
 endfunction()
 
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)

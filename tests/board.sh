@@ -8,8 +8,9 @@
 # than MAX, and, for a TOOL without a program interpreter, none was brk,
 # mmap, mmap2 or mremap.  A TOOL with one (on ARM, in /lib) gets it and
 # its libraries from the first of LIBDIRS, the compiler's own library
-# folders as a CMake list, that has each, and ldconfig's cache.  IMAGE is
-# a name of the release, UNKNOWN one that no image has.
+# folders as a CMake list, that has each, and ldconfig's cache.  The
+# queries traced ask for the first image of RELEASE and for a name that no
+# image can have.
 # virt and cubieboard have VFP and run Debian's armhf busybox; vexpress is
 # a Cortex-A9 without VFP, which only a soft-float userland (armel) runs.
 # fetch takes the kernel and, for each USERLAND, busybox and ldconfig from
@@ -18,7 +19,7 @@
 #
 #   board.sh fetch AUTO|ON CACHE USERLAND...   (armhf, armel)
 #   board.sh virt|cubieboard|vexpress AUTO|ON CACHE TOOL SELFTEST WORK LIBDIRS READELF MAX
-#            IMAGE UNKNOWN
+#            RELEASE
 set -u
 board=$1 mode=$2 cache=$3
 shift 3
@@ -55,7 +56,8 @@ if [ "$board" = fetch ]; then
 	exit
 fi
 
-tool=$1 selftest=$2 work=$3 root=$3/root libdirs=$4 readelf=$5 max=$6 image=$7 unknown=$8
+tool=$1 selftest=$2 work=$3 root=$3/root libdirs=$4 readelf=$5 max=$6
+image=$(sed -n '3s/ .*//p' "$7") || exit 1
 limit=180 userland=armhf vfp=yes
 dtbs=$cache/kernel/usr/lib/linux-image-*
 
@@ -77,7 +79,7 @@ rm -rf "$work" && mkdir -p "$root/bin" "$root/lib" "$root/tmp" "$root/etc" "$roo
 	cp "$cache/$userland/sbin/ldconfig" "$root/sbin/" &&
 	cp "$selftest" "$root/bin/verservice-selftest" || exit 1
 # The queries traced one at a time: none, the options, a name and no name.
-printf '%s\n' '' -m -p -v -iv "-b $image" "-b $unknown" >"$root/queries" || exit 1
+printf '%s\n' '' -m -p -v -iv "-b $image" "-b no/such.bin" >"$root/queries" || exit 1
 elf=$("$readelf" -l -d --wide "$tool") || exit 1
 interp=$(echo "$elf" | sed -n 's/.*program interpreter: \(.*\)]$/\1/p')
 # The loader and the libraries it loads; a static TOOL has none.

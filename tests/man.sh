@@ -3,14 +3,14 @@
 # SPDX-License-Identifier: MIT
 # Reads a manual page as its readers get it: mandoc -Tlint has not a word
 # to say, and groff, as man renders it, and mandoc each show its table of
-# images with one row an image, the name and the build apart.  AUTO: exit
+# images with one row an image of the release file, the name and the build
+# apart.  AUTO: exit
 # 77 when mandoc or groff cannot run here.
 #
-#   man.sh AUTO|ON PAGE NAME BUILD [NAME BUILD]...
+#   man.sh AUTO|ON PAGE RELEASE
 set -u
 mode=$1 page=$2
-shift 2
-images=$*
+images=$(tail -n +3 "$3") || exit 1
 
 . "${0%/*}/need.sh"
 need mandoc groff
@@ -19,7 +19,7 @@ lint=$(mandoc -Tlint "$page" 2>&1) && [ -z "$lint" ] ||
 for render in "groff -mdoc -Tutf8" "mandoc -Tutf8"; do
 	# Without the backspaces of bold and underlined letters.
 	text=$($render "$page" | sed "s/.$(printf '\b')//g")
-	set -- $images
+	set -f -- $images
 	while [ $# -gt 1 ]; do
 		echo "$text" | awk -v name="$1" -v build="$2" \
 			'NF == 2 && $1 == name && $2 == build { n++ } END { exit n != 1 }' ||

@@ -6,16 +6,16 @@
 # that this machine's /etc stays as it is.  In a chroot, whose / is no
 # mount point, unshare -m cannot make the namespace private: there swupdate
 # reads the same lines as its configuration's versions.  Three updates of
-# every image named, signed as Debian's build insists: each image at its
+# every image of the release file, signed as Debian's build insists: each image at its
 # build with install-if-different must be skipped, one build higher with
 # install-if-higher taken, one lower skipped.  AUTO: exit 77 when swupdate
 # cannot run here.
 #
-#   swupdate.sh AUTO|ON SW-VERSIONS WORK NAME BUILD [NAME BUILD]...
+#   swupdate.sh AUTO|ON SW-VERSIONS WORK RELEASE
 set -u
 mode=$1 versions=$2 work=$3 failed=0
-shift 3
-images=$*
+images=$(tail -n +3 "$4") || exit 1
+set -f
 
 . "${0%/*}/need.sh"
 need swupdate openssl cpio unshare
