@@ -147,8 +147,10 @@ function(release_write file text)
   file(REMOVE "${file}.new")
 endfunction()
 
-# The kinds of near miss that the self-test passes to "-b", none of which
-# may find an image, and those of one name, in that order.
+# The self-test passes "-b" a near miss of each kind below, which must
+# find no image: a name in other letter case, without its extension, one
+# byte short, and so on.  near_misses gives those of one name, in the
+# same order.
 set(release_misses lower_case upper_case no_extension prefix extended directory
   absolute_path trailing_space leading_space newline inner_newline)
 function(near_misses out name)
@@ -162,11 +164,11 @@ function(near_misses out name)
     "/boot/${name}" "${name} " " ${name}" "${name}\n" "${first}\n${rest}" PARENT_SCOPE)
 endfunction()
 
-# The self-test's case of each kind, made from the first name of this
-# release whose near miss of that kind is no name of the release too
-# (Web.bin and web.bin may both be images).  Between double quotes, as a
-# name holds no quote, "$" or "\", the shell reads each byte as it is but
-# for ${nl}, the self-test's line end.
+# The self-test's case of each kind, made from the release's first name
+# whose near miss of that kind is no image's name too: Web.bin and web.bin
+# may both be images.  The miss is written between double quotes, where
+# the shell takes each byte as it is, as a name holds no quote, "$" or
+# "\"; a line end is written as ${nl}.
 function(release_near_misses out)
   set(cases "")
   set(kinds "${release_misses}")
