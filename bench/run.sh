@@ -18,18 +18,18 @@ mode=ON more_need='hyperfine:hyperfine strace:strace'
 need hyperfine valgrind strace taskset
 
 # The tool from both host presets and the floor from the static one, each
-# built by its build; their paths, and the names to ask for, as the build
-# wrote them.
+# built by its build; their paths, and the image to ask for, as the build
+# wrote them.  No image has a "/".
 tools=()
 for preset in host host-static; do
 	cmake --preset "$preset" >/dev/null
 	cmake --build --preset "$preset" --target verservice floor >/dev/null
-	{ read -r tool; read -r floor; read -r image; read -r unknown; } \
+	{ read -r tool; read -r floor; read -r image; } \
 		<"build/$preset/bench/paths-Release"
 	tools+=("$tool")
 done
 
-queries=(-m -p -v -iv "-b $image" "-b $unknown")
+queries=(-m -p -v -iv "-b $image" "-b no/such.bin")
 commands=(/bin/true "$floor")
 labels=(/bin/true "floor (static)")
 for k in 0 1; do
